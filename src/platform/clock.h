@@ -1,0 +1,18 @@
+// Clocks and sleeping. The SDL2 implementation is sdl_clock.cpp; tests link
+// a double whose clock they set by hand.
+#pragma once
+
+#include <cstdint>
+
+namespace plat {
+
+// High-resolution counter; false when the machine has none.
+bool QueryPerformanceFrequency(std::int64_t* countsPerSecond);
+bool QueryPerformanceCounter(std::int64_t* count);
+
+// Milliseconds since some start; wraps past 2^32.
+std::uint32_t timeGetTime();
+
+void Sleep(std::uint32_t milliseconds);
+
+}  // namespace plat
