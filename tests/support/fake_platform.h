@@ -24,6 +24,8 @@ struct Call {
     std::string caption;  // MessageBox caption, window class
     std::uint32_t flags = 0;  // MessageBox type, window style, display-change flags
     long a = 0, b = 0;        // x/y, width/height, ShowCursor argument, sleep ms ...
+    long c = 0, d = 0;        // CreateWindowEx: width/height; ChangeDisplaySettings: bits per pixel in c
+    std::uint32_t exStyle = 0;  // CreateWindowEx: extended style
     bool hasMode = false;     // ChangeDisplaySettings: a mode was passed (not a restore)
 };
 
@@ -59,9 +61,20 @@ struct State {
     // Sleep(ms) advances both clocks by ms (so paced loops end) plus this many
     // extra milliseconds, modelling a coarse sleep.
     double sleepOvershootMs = 0;
+
+    // SetCursorPos queues the mouse-move message that the real window system
+    // delivers after a warp; tests that drive the procedure directly may turn it off.
+    bool warpQueuesMouseMove = true;
+    int cursorCount = 0;  // ShowCursor's display counter: the cursor shows while it is >= 0
 };
 
 State& state();
+
+// The handles the double hands out (never dereferenced).
+inline const plat::Handle kInstance = reinterpret_cast<plat::Handle>(0x0400);
+inline const plat::Handle kWindow = reinterpret_cast<plat::Handle>(0x1000);
+inline const plat::Handle kDeviceContext = reinterpret_cast<plat::Handle>(0x2000);
+inline const plat::Handle kRenderingContext = reinterpret_cast<plat::Handle>(0x3000);
 
 // A fresh double: empty queue and record, nothing failing, clocks at zero.
 void Reset();
