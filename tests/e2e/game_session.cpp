@@ -1,0 +1,364 @@
+#include "e2e/game_session.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace e2e {
+namespace {
+
+double Now() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::string MakeTempDir() {
+    char pattern[] = "/tmp/veldrake-e2e-XXXXXX";
+    const char* dir = mkdtemp(pattern);
+    return dir ? dir : "/tmp";
+}
+
+// Finds a mapped top-level window by its exact title.
+unsigned long FindWindow(Display* x, const std::string& title) {
+    Window root = DefaultRootWindow(x), parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    unsigned long found = 0;
+    if (!XQueryTree(x, root, &root, &parent, &children, &count)) return 0;
+    for (unsigned int i = 0; i < count && !found; ++i) {
+        char* name = nullptr;
+        XWindowAttributes attributes;
+        if (XFetchName(x, children[i], &name) && name) {
+            if (title == name && XGetWindowAttributes(x, children[i], &attributes) &&
+                attributes.map_state == IsViewable)
+                found = children[i];
+            XFree(name);
+        }
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+}  // namespace
+
+std::array<int, 3> Image::At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width || y >= height) return {-1, -1, -1};
+    const std::uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+    return {p[0], p[1], p[2]};
+}
+
+double Image::MeanBrightness(int x0, int y0, int x1, int y1) const {
+    double sum = 0;
+    long n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            auto c = At(x, y);
+            if (c[0] < 0) continue;
+            sum += (c[0] + c[1] + c[2]) / 3.0;
+            ++n;
+        }
+    return n ? sum / n : 0;
+}
+
+bool Image::SavePpm(const std::string& path) const {
+    std::ofstream out(path, std::ios::binary);
+    out << "P6\n" << width << " " << height << "\n255\n";
+    out.write(reinterpret_cast<const char*>(rgb.data()), static_cast<std::streamsize>(rgb.size()));
+    return static_cast<bool>(out);
+}
+
+std::string GameBinary() {
+    const char* game = std::getenv("VELDRAKE_GAME");
+    return game ? game : VELDRAKE_BINARY_DIR "/veldrake";
+}
+
+std::string BuiltDataDir() {
+    const char* data = std::getenv("VELDRAKE_DATA");
+    return data ? data : VELDRAKE_BINARY_DIR "/data";
+}
+
+GameSession::GameSession(const SessionOptions& options) : options_(options) {
+    workDir_ = MakeTempDir();
+    audioPath_ = workDir_ + "/capture.wav";
+    stderrPath_ = workDir_ + "/stderr.txt";
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    xvfb_ = fork();
+    if (xvfb_ == 0) {
+        dup2(fds[1], 3);
+        int devnull = open("/dev/null", O_WRONLY);
+        dup2(devnull, 2);
+        execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", options_.screen.c_str(), "-nolisten", "tcp",
+               "-noreset", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    char buffer[32] = {};
+    size_t got = 0;
+    double deadline = Now() + 10;
+    while (got < sizeof buffer - 1 && Now() < deadline) {
+        ssize_t n = read(fds[0], buffer + got, sizeof buffer - 1 - got);
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+        if (std::memchr(buffer, '\n', got)) break;
+    }
+    close(fds[0]);
+    if (got == 0) return;
+    display_ = std::atoi(buffer);
+    x_ = XOpenDisplay(DisplayName().c_str());
+    if (!x_) display_ = -1;
+}
+
+GameSession::~GameSession() {
+    if (game_ > 0) {
+        kill(game_, SIGKILL);
+        waitpid(game_, nullptr, 0);
+    }
+    if (x_) XCloseDisplay(static_cast<Display*>(x_));
+    if (xvfb_ > 0) {
+        kill(xvfb_, SIGTERM);
+        waitpid(xvfb_, nullptr, 0);
+    }
+    if (!std::getenv("VELDRAKE_E2E_KEEP")) {
+        std::string command = "rm -rf '" + workDir_ + "'";
+        if (std::system(command.c_str()) != 0) std::perror("rm");
+    }
+}
+
+std::string GameSession::DisplayName() const { return ":" + std::to_string(display_); }
+
+bool GameSession::Launch() {
+    if (display_ < 0) return false;
+    std::string conf = workDir_ + "/alsoft.conf";
+    {
+        std::ofstream out(conf);
+        out << "[general]\nchannels = stereo\nsample-type = int16\nfrequency = 44100\n"
+            << "[wave]\nfile = " << audioPath_ << "\n";
+    }
+    std::string dataDir = options_.dataDir.empty() ? BuiltDataDir() : options_.dataDir;
+    std::string binary = GameBinary();
+    game_ = fork();
+    if (game_ == 0) {
+        setenv("DISPLAY", DisplayName().c_str(), 1);
+        setenv("ALSOFT_CONF", conf.c_str(), 1);
+        // "none" names no backend OpenAL Soft has, so no device can be opened.
+        setenv("ALSOFT_DRIVERS", options_.audioDriver == "none" ? "no-such-backend" : options_.audioDriver.c_str(),
+               1);
+        for (const std::string& assignment : options_.extraEnv) putenv(strdup(assignment.c_str()));
+        int err = open(stderrPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (err >= 0) dup2(err, 2);
+        if (chdir(dataDir.c_str()) != 0) _exit(126);
+        execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return game_ > 0;
+}
+
+bool GameSession::WaitForWindow(const std::string& title, double seconds) {
+    if (!x_) return false;
+    double deadline = Now() + seconds;
+    while (Now() < deadline) {
+        window_ = FindWindow(static_cast<Display*>(x_), title);
+        if (window_) return true;
+        if (!Running()) return false;
+        Pause(0.02);
+    }
+    return false;
+}
+
+bool GameSession::Running() {
+    if (game_ <= 0) return false;
+    int status = 0;
+    pid_t r = waitpid(game_, &status, WNOHANG);
+    if (r == 0) return true;
+    if (r == game_) {
+        exitStatus_ = status;
+        game_ = -1;
+    }
+    return false;
+}
+
+int GameSession::WaitExit(double seconds) {
+    double deadline = Now() + seconds;
+    while (Now() < deadline) {
+        if (!Running()) {
+            if (exitStatus_ < 0) return -1;
+            return WIFEXITED(exitStatus_) ? WEXITSTATUS(exitStatus_) : -1;
+        }
+        Pause(0.01);
+    }
+    kill(game_, SIGKILL);
+    waitpid(game_, nullptr, 0);
+    game_ = -1;
+    return -1;
+}
+
+bool GameSession::Xdo(const std::string& arguments) const {
+    std::string command = "DISPLAY=" + DisplayName() + " xdotool " + arguments + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+void GameSession::Key(const std::string& key) const { Xdo("key " + key); }
+
+void GameSession::MoveMouse(int x, int y) const {
+    Xdo("mousemove --window " + std::to_string(window_) + " " + std::to_string(x) + " " + std::to_string(y));
+}
+
+void GameSession::Click() const { Xdo("click 1"); }
+
+void GameSession::Pause(double seconds) const {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+Image GameSession::Screenshot() const {
+    Image image;
+    Display* x = static_cast<Display*>(x_);
+    if (!x || !window_) return image;
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(x, window_, &attributes)) return image;
+    XImage* shot = XGetImage(x, window_, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+    if (!shot) return image;
+    image.width = attributes.width;
+    image.height = attributes.height;
+    image.rgb.resize(static_cast<size_t>(image.width) * image.height * 3);
+    for (int y = 0; y < image.height; ++y)
+        for (int xx = 0; xx < image.width; ++xx) {
+            unsigned long p = XGetPixel(shot, xx, y);
+            std::uint8_t* out = &image.rgb[(static_cast<size_t>(y) * image.width + xx) * 3];
+            out[0] = static_cast<std::uint8_t>((p & shot->red_mask) >> 16);
+            out[1] = static_cast<std::uint8_t>((p & shot->green_mask) >> 8);
+            out[2] = static_cast<std::uint8_t>(p & shot->blue_mask);
+        }
+    XDestroyImage(shot);
+    return image;
+}
+
+void GameSession::CloseWindow() const {
+    Display* x = static_cast<Display*>(x_);
+    if (!x || !window_) return;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window_;
+    event.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(x, window_, False, NoEventMask, &event);
+    XFlush(x);
+}
+
+bool GameSession::KeyInWindow(const std::string& title, const std::string& key) {
+    unsigned long box = FindWindow(static_cast<Display*>(x_), title);
+    if (!box) return false;
+    return Xdo("key --window " + std::to_string(box) + " " + key);
+}
+
+std::vector<std::string> GameSession::WindowTitles() const {
+    std::vector<std::string> titles;
+    Display* x = static_cast<Display*>(x_);
+    if (!x) return titles;
+    Window root = DefaultRootWindow(x), parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(x, root, &root, &parent, &children, &count)) return titles;
+    for (unsigned int i = 0; i < count; ++i) {
+        char* name = nullptr;
+        if (XFetchName(x, children[i], &name) && name) {
+            titles.emplace_back(name);
+            XFree(name);
+        }
+    }
+    if (children) XFree(children);
+    return titles;
+}
+
+std::string GameSession::ErrorOutput() const {
+    std::ifstream in(stderrPath_);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+double Capture::Rms(double fromSeconds, double toSeconds) const {
+    size_t from = static_cast<size_t>(std::max(0.0, fromSeconds) * rate);
+    size_t to = std::min(samples.size(), static_cast<size_t>(std::max(0.0, toSeconds) * rate));
+    if (to <= from) return 0;
+    double sum = 0;
+    for (size_t i = from; i < to; ++i) sum += static_cast<double>(samples[i]) * samples[i];
+    return std::sqrt(sum / static_cast<double>(to - from));
+}
+
+int Capture::CountOnsets(double threshold) const {
+    const size_t window = static_cast<size_t>(rate / 100);
+    if (window == 0) return 0;
+    int onsets = 0;
+    double previous = 0;
+    for (size_t start = 0; start + window <= samples.size(); start += window) {
+        double sum = 0;
+        for (size_t i = start; i < start + window; ++i) sum += static_cast<double>(samples[i]) * samples[i];
+        double rms = std::sqrt(sum / static_cast<double>(window));
+        // A new shot is a sharp rise, also on top of the tail of the last one.
+        if (rms > threshold && rms > previous * 2.5 + threshold / 2) ++onsets;
+        previous = rms;
+    }
+    return onsets;
+}
+
+bool ReadCapture(const std::string& path, Capture* capture) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(&bytes[8], "WAVE", 4) != 0)
+        return false;
+    auto u16 = [&](size_t at) { return static_cast<unsigned>(static_cast<std::uint8_t>(bytes[at]) |
+                                                             static_cast<std::uint8_t>(bytes[at + 1]) << 8); };
+    auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
+    unsigned channels = 0, bits = 0, tag = 0;
+    size_t at = 12;
+    while (at + 8 <= bytes.size()) {
+        unsigned size = u32(at + 4);
+        size_t body = at + 8;
+        if (std::memcmp(&bytes[at], "fmt ", 4) == 0 && body + 16 <= bytes.size()) {
+            tag = u16(body);
+            channels = u16(body + 2);
+            capture->rate = static_cast<int>(u32(body + 4));
+            bits = u16(body + 14);
+            if (tag == 0xFFFE && body + 26 <= bytes.size()) tag = u16(body + 24);
+        } else if (std::memcmp(&bytes[at], "data", 4) == 0) {
+            // The writer may not have fixed the size up if the game was killed.
+            size_t end = (size == 0 || body + size > bytes.size()) ? bytes.size() : body + size;
+            if (channels == 0 || (bits != 16 && bits != 32)) return false;
+            size_t frame = channels * bits / 8;
+            for (size_t p = body; p + frame <= end; p += frame) {
+                double sum = 0;
+                for (unsigned c = 0; c < channels; ++c) {
+                    size_t s = p + c * bits / 8;
+                    if (bits == 16) {
+                        sum += static_cast<std::int16_t>(u16(s)) / 32768.0;
+                    } else if (tag == 3) {
+                        float f;
+                        std::memcpy(&f, &bytes[s], 4);
+                        sum += f;
+                    } else {
+                        sum += static_cast<std::int32_t>(u32(s)) / 2147483648.0;
+                    }
+                }
+                capture->samples.push_back(static_cast<float>(sum / channels));
+            }
+            return capture->rate > 0;
+        }
+        at = body + size + (size & 1);
+    }
+    return false;
+}
+
+}  // namespace e2e

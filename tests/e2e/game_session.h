@@ -1,0 +1,100 @@
+// Plays the real game the way a player would: its own Xvfb, the built
+// binary started from a data folder, input through the X server (xdotool),
+// the screen read back with Xlib and the sound captured by OpenAL Soft's
+// wave-file output.
+#pragma once
+
+#include <sys/types.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;  // top row first
+
+    std::array<int, 3> At(int x, int y) const;  // y from the top
+    // Mean brightness (0..255) of a rectangle, y from the top.
+    double MeanBrightness(int x0, int y0, int x1, int y1) const;
+    bool SavePpm(const std::string& path) const;
+};
+
+struct SessionOptions {
+    std::string screen = "1280x720x24";
+    std::string dataDir;        // working directory of the game; empty: the built data
+    std::string audioDriver = "wave";  // "wave", "null", or "none" for no device at all
+    std::vector<std::string> extraEnv;  // NAME=value
+};
+
+class GameSession {
+public:
+    explicit GameSession(const SessionOptions& options = SessionOptions());
+    ~GameSession();
+    GameSession(const GameSession&) = delete;
+    GameSession& operator=(const GameSession&) = delete;
+
+    bool ServerUp() const { return display_ >= 0; }
+    // Starts the game; false when the binary cannot be started.
+    bool Launch();
+    // Waits until a top-level window with this exact title is mapped.
+    bool WaitForWindow(const std::string& title, double seconds);
+    unsigned long GameWindow() const { return window_; }
+
+    // xdotool with the session's display, e.g. Xdo("key Escape").
+    bool Xdo(const std::string& arguments) const;
+    void Key(const std::string& key) const;
+    void MoveMouse(int x, int y) const;  // client coordinates of the game window
+    void Click() const;
+    void Pause(double seconds) const;
+
+    Image Screenshot() const;  // the game window's client area
+    // Asks the window to close, as a window manager's close button does.
+    void CloseWindow() const;
+    // Presses a key in the top-level window with this title (a message box).
+    bool KeyInWindow(const std::string& title, const std::string& key);
+
+    // Waits for the game to exit; its exit code, or -1 when it is still
+    // running after `seconds` (it is then killed) or died of a signal.
+    int WaitExit(double seconds);
+    bool Running();
+    // Names of the top-level windows (message boxes show here by caption).
+    std::vector<std::string> WindowTitles() const;
+
+    std::string AudioPath() const { return audioPath_; }
+    std::string DisplayName() const;
+    // Everything the game printed on stderr (sanitizer reports land here).
+    std::string ErrorOutput() const;
+
+private:
+    SessionOptions options_;
+    pid_t xvfb_ = -1;
+    pid_t game_ = -1;
+    int exitStatus_ = -1;  // from waitpid, once the game has ended
+    int display_ = -1;
+    void* x_ = nullptr;  // Display*
+    unsigned long window_ = 0;
+    std::string workDir_;
+    std::string audioPath_;
+    std::string stderrPath_;
+};
+
+// The built game and its data (from the build tree).
+std::string GameBinary();
+std::string BuiltDataDir();
+
+// A captured wave file as mono samples in -1..1.
+struct Capture {
+    int rate = 0;
+    std::vector<float> samples;
+    double Rms(double fromSeconds, double toSeconds) const;
+    // Number of places where the level jumps from quiet to loud (window of 10 ms).
+    int CountOnsets(double threshold) const;
+};
+bool ReadCapture(const std::string& path, Capture* capture);
+
+}  // namespace e2e

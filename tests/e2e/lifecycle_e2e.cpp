@@ -1,0 +1,111 @@
+// Starting and stopping the real game: the ways out, the fullscreen fallback
+// question, and start-up failures as a player meets them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "e2e/game_session.h"
+
+namespace fs = std::filesystem;
+using e2e::GameSession;
+using e2e::SessionOptions;
+
+namespace {
+
+bool HasTitle(GameSession& game, const std::string& title, double seconds) {
+    for (double waited = 0; waited < seconds; waited += 0.05) {
+        auto titles = game.WindowTitles();
+        if (std::find(titles.begin(), titles.end(), title) != titles.end()) return true;
+        game.Pause(0.05);
+    }
+    return false;
+}
+
+// A data folder with only what the test wants of the built one.
+std::string PartialData(const std::string& name, bool textures, bool sound) {
+    fs::path dir = fs::temp_directory_path() / ("veldrake-data-" + name + "-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::path built = e2e::BuiltDataDir();
+    if (textures) fs::copy(built / "texture", dir / "texture", fs::copy_options::recursive);
+    if (sound) fs::copy_file(built / "rifle.wav", dir / "rifle.wav");
+    return dir.string();
+}
+
+}  // namespace
+
+TEST(Lifecycle, EscapeAndWindowCloseEndTheGameWithExitCodeZero) {
+    {
+        GameSession game;
+        ASSERT_TRUE(game.ServerUp());
+        ASSERT_TRUE(game.Launch());
+        ASSERT_TRUE(game.WaitForWindow("Veldrake", 10));
+        game.Pause(0.5);
+        game.Key("Escape");
+        EXPECT_EQ(game.WaitExit(1.0), 0) << game.ErrorOutput();
+    }
+    {
+        GameSession game;
+        ASSERT_TRUE(game.Launch());
+        ASSERT_TRUE(game.WaitForWindow("Veldrake", 10));
+        game.Pause(0.5);
+        game.CloseWindow();
+        EXPECT_EQ(game.WaitExit(1.0), 0) << game.ErrorOutput();
+    }
+}
+
+TEST(Lifecycle, RefusedDisplayModeAsksAndYesPlaysInAWindow) {
+    SessionOptions options;
+    options.screen = "1024x768x24";
+    GameSession game(options);
+    ASSERT_TRUE(game.Launch());
+    ASSERT_TRUE(HasTitle(game, "Tamo GL", 10));
+    ASSERT_TRUE(game.KeyInWindow("Tamo GL", "Return"));
+    ASSERT_TRUE(game.WaitForWindow("Veldrake", 10));
+    e2e::Image shot = game.Screenshot();
+    EXPECT_EQ(shot.width, 1280);
+    EXPECT_EQ(shot.height, 720);
+    game.Pause(0.3);
+    EXPECT_TRUE(game.Running());
+    game.Key("Escape");
+    EXPECT_EQ(game.WaitExit(2.0), 0) << game.ErrorOutput();
+}
+
+TEST(Lifecycle, RefusedDisplayModeAnsweredNoClosesTheProgram) {
+    SessionOptions options;
+    options.screen = "1024x768x24";
+    GameSession game(options);
+    ASSERT_TRUE(game.Launch());
+    ASSERT_TRUE(HasTitle(game, "Tamo GL", 10));
+    ASSERT_TRUE(game.KeyInWindow("Tamo GL", "Escape"));
+    ASSERT_TRUE(HasTitle(game, "ERROR", 5)) << "expected the box \"Program Will Now Close.\"";
+    auto titles = game.WindowTitles();
+    EXPECT_EQ(std::count(titles.begin(), titles.end(), "Veldrake"), 0) << "no game window is created";
+    ASSERT_TRUE(game.KeyInWindow("ERROR", "Return"));
+    EXPECT_EQ(game.WaitExit(3.0), 0);
+}
+
+TEST(Lifecycle, StartUpFailuresShowTheBoxAndExitWithZero) {
+    struct Case {
+        const char* name;
+        bool textures, sound;
+        const char* audio;
+    } cases[] = {
+        {"no-textures", false, true, "null"},
+        {"no-audio-device", true, true, "none"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SessionOptions options;
+        options.dataDir = PartialData(c.name, c.textures, c.sound);
+        options.audioDriver = c.audio;
+        GameSession game(options);
+        ASSERT_TRUE(game.Launch());
+        ASSERT_TRUE(HasTitle(game, "ERROR", 10)) << "expected the box \"Initialization Failed.\"";
+        ASSERT_TRUE(game.KeyInWindow("ERROR", "Return"));
+        EXPECT_EQ(game.WaitExit(3.0), 0) << game.ErrorOutput();
+        fs::remove_all(options.dataDir);
+    }
+}
