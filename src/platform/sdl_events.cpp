@@ -1,0 +1,111 @@
+#include "platform/sdl_events.h"
+
+namespace plat::sdl {
+namespace {
+
+constexpr WPARAM kActive = 1;  // activation state in the low word of WM_ACTIVATE
+constexpr WPARAM kInactive = 0;
+constexpr WPARAM kLeftButtonDown = 0x0001;
+
+struct KeyCode {
+    SDL_Keycode key;
+    WPARAM code;
+};
+
+// Keys whose virtual-key code is not simply their character.
+constexpr KeyCode kNamedKeys[] = {
+    {SDLK_BACKSPACE, VK_BACK}, {SDLK_TAB, VK_TAB}, {SDLK_RETURN, VK_RETURN}, {SDLK_KP_ENTER, VK_RETURN},
+    {SDLK_LSHIFT, VK_SHIFT}, {SDLK_RSHIFT, VK_SHIFT}, {SDLK_LCTRL, VK_CONTROL}, {SDLK_RCTRL, VK_CONTROL},
+    {SDLK_LALT, VK_MENU}, {SDLK_RALT, VK_MENU}, {SDLK_PAUSE, 0x13}, {SDLK_CAPSLOCK, 0x14},
+    {SDLK_ESCAPE, VK_ESCAPE}, {SDLK_SPACE, VK_SPACE}, {SDLK_PAGEUP, 0x21}, {SDLK_PAGEDOWN, 0x22},
+    {SDLK_END, 0x23}, {SDLK_HOME, 0x24}, {SDLK_LEFT, VK_LEFT}, {SDLK_UP, VK_UP},
+    {SDLK_RIGHT, VK_RIGHT}, {SDLK_DOWN, VK_DOWN}, {SDLK_PRINTSCREEN, 0x2C}, {SDLK_INSERT, 0x2D},
+    {SDLK_DELETE, 0x2E}, {SDLK_LGUI, 0x5B}, {SDLK_RGUI, 0x5C}, {SDLK_APPLICATION, 0x5D},
+    {SDLK_KP_MULTIPLY, 0x6A}, {SDLK_KP_PLUS, 0x6B}, {SDLK_KP_MINUS, 0x6D}, {SDLK_KP_PERIOD, 0x6E},
+    {SDLK_KP_DIVIDE, 0x6F}, {SDLK_NUMLOCKCLEAR, 0x90}, {SDLK_SCROLLLOCK, 0x91},
+    {SDLK_SEMICOLON, 0xBA}, {SDLK_EQUALS, 0xBB}, {SDLK_COMMA, 0xBC}, {SDLK_MINUS, 0xBD},
+    {SDLK_PERIOD, 0xBE}, {SDLK_SLASH, 0xBF}, {SDLK_BACKQUOTE, 0xC0}, {SDLK_LEFTBRACKET, 0xDB},
+    {SDLK_BACKSLASH, 0xDC}, {SDLK_RIGHTBRACKET, 0xDD}, {SDLK_QUOTE, 0xDE},
+};
+
+WPARAM ClientPoint(int x, int y) {
+    return static_cast<WPARAM>(MakeLParam(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)));
+}
+
+WPARAM Activation(WPARAM state, SDL_Window* window) {
+    const bool minimised = window && (SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED);
+    return state | (static_cast<WPARAM>(minimised) << 16);
+}
+
+bool TranslateWindowEvent(const SDL_WindowEvent& event, SDL_Window* window, MSG* message) {
+    switch (event.event) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        message->message = WM_SIZE;
+        message->lParam = static_cast<LPARAM>(ClientPoint(event.data1, event.data2));
+        return true;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        message->message = WM_ACTIVATE;
+        message->wParam = kInactive | (WPARAM{1} << 16);
+        return true;
+    case SDL_WINDOWEVENT_RESTORED:
+        message->message = WM_ACTIVATE;
+        message->wParam = kActive;
+        return true;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        message->message = WM_ACTIVATE;
+        message->wParam = Activation(kActive, window);
+        return true;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        message->message = WM_ACTIVATE;
+        message->wParam = Activation(kInactive, window);
+        return true;
+    case SDL_WINDOWEVENT_CLOSE:
+        message->message = WM_CLOSE;
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+WPARAM VirtualKey(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) return static_cast<WPARAM>('A' + (key - SDLK_a));
+    if (key >= SDLK_0 && key <= SDLK_9) return static_cast<WPARAM>(key);
+    if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + static_cast<WPARAM>(key - SDLK_F1);
+    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return 0x61 + static_cast<WPARAM>(key - SDLK_KP_1);
+    if (key == SDLK_KP_0) return 0x60;
+    for (const KeyCode& named : kNamedKeys)
+        if (named.key == key) return named.code;
+    return 0;
+}
+
+bool TranslateEvent(const SDL_Event& event, SDL_Window* window, MSG* message) {
+    *message = MSG{window, 0, 0, 0};
+    switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        message->message = event.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP;
+        message->wParam = VirtualKey(event.key.keysym.sym);
+        return message->wParam != 0;
+    case SDL_MOUSEMOTION:
+        message->message = WM_MOUSEMOVE;
+        message->lParam = static_cast<LPARAM>(ClientPoint(event.motion.x, event.motion.y));
+        return true;
+    case SDL_MOUSEBUTTONDOWN:
+        if (event.button.button != SDL_BUTTON_LEFT) return false;
+        message->message = WM_LBUTTONDOWN;
+        message->wParam = kLeftButtonDown;
+        message->lParam = static_cast<LPARAM>(ClientPoint(event.button.x, event.button.y));
+        return true;
+    case SDL_WINDOWEVENT:
+        return TranslateWindowEvent(event.window, window, message);
+    case SDL_QUIT:  // a signal or the session ending: handled like a close
+        message->message = WM_CLOSE;
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace plat::sdl

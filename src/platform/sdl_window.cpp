@@ -1,0 +1,247 @@
+// The window layer over SDL2: one window with an OpenGL context, SDL's event
+// queue read one message at a time, and SDL's own message boxes.
+#include <SDL.h>
+
+#include <deque>
+
+#include "platform/sdl_events.h"
+#include "platform/window.h"
+
+namespace plat {
+namespace {
+
+struct Session {
+    WindowProcedure windowProcedure = nullptr;
+    SDL_Window* window = nullptr;
+    bool fullscreenModeSet = false;  // a mode was granted and not restored since
+    SDL_DisplayMode fullscreenMode{};
+    int cursorCount = 0;  // the cursor shows while this is >= 0
+    std::deque<MSG> posted;  // messages the game posted to itself (the quit message)
+};
+
+Session session;
+char instanceTag;  // its address stands for the program's instance
+
+bool VideoReady() { return SDL_WasInit(SDL_INIT_VIDEO) != 0; }
+
+bool IsGameWindow(Handle handle) { return handle && handle == session.window; }
+
+// A mode of the first display with exactly this size and colour depth.
+bool FindDisplayMode(const DisplayMode& wanted, SDL_DisplayMode* found) {
+    const int count = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode mode{};
+        if (SDL_GetDisplayMode(0, i, &mode) != 0) continue;
+        const bool directColour = !SDL_ISPIXELFORMAT_INDEXED(mode.format) && !SDL_ISPIXELFORMAT_FOURCC(mode.format);
+        if (static_cast<std::uint32_t>(mode.w) == wanted.pelsWidth &&
+            static_cast<std::uint32_t>(mode.h) == wanted.pelsHeight && directColour &&
+            static_cast<std::uint32_t>(SDL_BYTESPERPIXEL(mode.format)) * 8 == wanted.bitsPerPel) {
+            *found = mode;
+            return true;
+        }
+    }
+    return false;
+}
+
+// On X11 the visual is fixed when the window is made, so the context's
+// framebuffer is asked for here rather than when the pixel format is set.
+void RequestFramebuffer() {
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+}
+
+SDL_MessageBoxFlags IconFlags(std::uint32_t type) {
+    switch (type & 0xF0) {
+    case MB_ICONSTOP:
+        return SDL_MESSAGEBOX_ERROR;
+    case MB_ICONEXCLAMATION:
+        return SDL_MESSAGEBOX_WARNING;
+    default:
+        return SDL_MESSAGEBOX_INFORMATION;
+    }
+}
+
+}  // namespace
+
+Handle GetModuleHandle(const char*) { return &instanceTag; }
+
+bool RegisterClass(const WindowClass& windowClass) {
+    if (!VideoReady()) {
+        // The game closes through its own window message; SDL's quit event
+        // is left to signals.
+        SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+        SDL_DisableScreenSaver();
+    }
+    session.windowProcedure = windowClass.windowProcedure;
+    return true;
+}
+
+long ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t) {
+    if (!mode) {
+        // The display goes back when the fullscreen window goes away.
+        session.fullscreenModeSet = false;
+        return DISP_CHANGE_SUCCESSFUL;
+    }
+    if (!VideoReady() || !FindDisplayMode(*mode, &session.fullscreenMode)) return DISP_CHANGE_FAILED;
+    session.fullscreenModeSet = true;
+    return DISP_CHANGE_SUCCESSFUL;
+}
+
+int ShowCursor(bool show) {
+    session.cursorCount += show ? 1 : -1;
+    SDL_ShowCursor(session.cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    return session.cursorCount;
+}
+
+Handle CreateWindowEx(std::uint32_t, const char*, const char* title, std::uint32_t style, int x, int y, int width,
+                      int height) {
+    if (!VideoReady() || session.window) return nullptr;
+    RequestFramebuffer();
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (style & WS_POPUP)
+        flags |= session.fullscreenModeSet ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_BORDERLESS;
+    else
+        flags |= SDL_WINDOW_RESIZABLE;
+    SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, flags);
+    if (!window) return nullptr;
+    if ((flags & SDL_WINDOW_FULLSCREEN) && SDL_SetWindowDisplayMode(window, &session.fullscreenMode) != 0) {
+        SDL_DestroyWindow(window);
+        return nullptr;
+    }
+    session.window = window;
+    return window;
+}
+
+bool DestroyWindow(Handle window) {
+    if (!IsGameWindow(window)) return false;
+    SDL_DestroyWindow(session.window);
+    session.window = nullptr;
+    return true;
+}
+
+void ShowWindow(Handle window, int) {
+    if (IsGameWindow(window)) SDL_ShowWindow(session.window);
+}
+
+void SetForegroundWindow(Handle window) {
+    if (IsGameWindow(window)) SDL_RaiseWindow(session.window);
+}
+
+void SetFocus(Handle window) {
+    if (IsGameWindow(window)) SDL_SetWindowInputFocus(session.window);
+}
+
+// The window is its own device context.
+Handle GetDC(Handle window) { return IsGameWindow(window) ? window : nullptr; }
+
+bool ReleaseDC(Handle window, Handle deviceContext) { return IsGameWindow(window) && deviceContext == window; }
+
+int ChoosePixelFormat(Handle deviceContext, const PixelFormatDescriptor* descriptor) {
+    // One format: the window's own double-buffered RGBA visual with 16 depth bits.
+    const std::uint32_t needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
+    if (!IsGameWindow(deviceContext) || !descriptor || (descriptor->dwFlags & needed) != needed ||
+        descriptor->iPixelType != PFD_TYPE_RGBA)
+        return 0;
+    return 1;
+}
+
+bool SetPixelFormat(Handle deviceContext, int format, const PixelFormatDescriptor*) {
+    return IsGameWindow(deviceContext) && format == 1;
+}
+
+Handle wglCreateContext(Handle deviceContext) {
+    if (!IsGameWindow(deviceContext)) return nullptr;
+    return SDL_GL_CreateContext(session.window);
+}
+
+bool wglMakeCurrent(Handle deviceContext, Handle renderingContext) {
+    if (!deviceContext && !renderingContext) {
+        return !session.window || SDL_GL_MakeCurrent(session.window, nullptr) == 0;
+    }
+    if (!IsGameWindow(deviceContext) || !renderingContext) return false;
+    if (SDL_GL_MakeCurrent(session.window, renderingContext) != 0) return false;
+    SDL_GL_SetSwapInterval(0);  // the game paces its own frames
+    return true;
+}
+
+bool wglDeleteContext(Handle renderingContext) {
+    if (!renderingContext) return false;
+    SDL_GL_DeleteContext(renderingContext);
+    return true;
+}
+
+void* wglGetProcAddress(const char* name) { return VideoReady() ? SDL_GL_GetProcAddress(name) : nullptr; }
+
+bool SwapBuffers(Handle deviceContext) {
+    if (!IsGameWindow(deviceContext)) return false;
+    SDL_GL_SwapWindow(session.window);
+    return true;
+}
+
+int MessageBox(Handle, const char* text, const char* caption, std::uint32_t type) {
+    const SDL_MessageBoxButtonData yesNo[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"},
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"},
+    };
+    const SDL_MessageBoxButtonData ok[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"},
+    };
+    const bool askYesNo = (type & 0xF) == MB_YESNO;
+    SDL_MessageBoxData box{};
+    box.flags = IconFlags(type) | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+    box.title = caption;
+    box.message = text;
+    box.numbuttons = askYesNo ? 2 : 1;
+    box.buttons = askYesNo ? yesNo : ok;
+    int pressed = 0;
+    if (SDL_ShowMessageBox(&box, &pressed) != 0) return 0;
+    // Closing the box without a button is a No, or the OK it only had.
+    if (pressed < 0) return askYesNo ? IDNO : IDOK;
+    return pressed;
+}
+
+bool PeekMessage(MSG* message) {
+    if (!session.posted.empty()) {
+        *message = session.posted.front();
+        session.posted.pop_front();
+        return true;
+    }
+    if (!VideoReady()) return false;
+    SDL_Event event;
+    MSG translated{};
+    while (SDL_PollEvent(&event)) {
+        if (sdl::TranslateEvent(event, session.window, &translated)) {
+            *message = translated;
+            return true;
+        }
+    }
+    return false;
+}
+
+void TranslateMessage(const MSG*) {}  // the game reads no character messages
+
+LRESULT DispatchMessage(const MSG* message) {
+    if (!session.windowProcedure) return DefWindowProc(message->hwnd, message->message, message->wParam, message->lParam);
+    return session.windowProcedure(message->hwnd, message->message, message->wParam, message->lParam);
+}
+
+// Nothing is left to do by default: in particular a close does not destroy
+// the window, since the game tears its window down itself after the loop.
+LRESULT DefWindowProc(Handle, UINT, WPARAM, LPARAM) { return 0; }
+
+void PostQuitMessage(int exitCode) {
+    session.posted.push_back(MSG{session.window, WM_QUIT, static_cast<WPARAM>(exitCode), 0});
+}
+
+bool SetCursorPos(int x, int y) {
+    if (!session.window) return false;
+    SDL_WarpMouseInWindow(session.window, x, y);
+    return true;
+}
+
+}  // namespace plat
