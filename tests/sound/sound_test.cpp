@@ -1,0 +1,343 @@
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "support/fake_audio.h"
+#include "sound/sound.h"
+#include "wav_files.h"
+
+using namespace wavfiles;
+
+namespace {
+
+int windowToken;
+plat::Handle const kWindow = &windowToken;
+
+class SoundTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake::ResetAudio();
+        dir = ScratchDir();
+        samples = Ramp(400);
+        rifle = WriteFile(dir + "rifle.wav", Wave(1, 22050, 16, samples));
+    }
+
+    // A device with its output running, as the game has it after start-up.
+    void StartSystem() {
+        ASSERT_TRUE(system.Initialize(kWindow));
+        fake::audio().calls.clear();
+    }
+
+    static std::string VoiceBytes(std::size_t index = 0) {
+        const auto& voice = fake::audio().voices.at(index);
+        return std::string(voice->samples.begin(), voice->samples.end());
+    }
+
+    std::string dir, samples, rifle;
+    SoundSystem system;
+};
+
+}  // namespace
+
+TEST(SoundGlobals, DeviceOpensAtProgramStartAndShotSoundsStartEmpty) {
+    // Whatever tests ran before, the device handed out at static start-up
+    // still works: only the window is needed now.
+    EXPECT_TRUE(soundSystem.Initialize(kWindow));
+    for (auto& sound : shotSounds) {
+        EXPECT_EQ(sound.GetSize(), -1);
+        EXPECT_FALSE(sound.Play(false));
+    }
+    EXPECT_TRUE(soundSystem.Release());
+}
+
+TEST_F(SoundTest, InitializeStartsTheOutputOrFails) {
+    ASSERT_TRUE(system.Initialize(kWindow));
+    auto outputs = fake::AudioCallsNamed("CreateAudioOutput");
+    ASSERT_EQ(outputs.size(), 1u);
+    EXPECT_EQ(outputs[0].value, 44100);
+    EXPECT_EQ(outputs[0].window, kWindow);
+
+    fake::FailAudio(fake::AudioFail::OpenDevice);
+    SoundSystem withoutDevice;
+    EXPECT_FALSE(withoutDevice.Initialize(kWindow));
+    SoundBuffer sound;
+    EXPECT_FALSE(withoutDevice.CreateSound(rifle.c_str(), sound));
+    EXPECT_EQ(sound.GetSize(), -1);
+
+    fake::ResetAudio();
+    fake::FailAudio(fake::AudioFail::CreateOutput);
+    SoundSystem refused;
+    EXPECT_FALSE(refused.Initialize(kWindow));
+}
+
+TEST_F(SoundTest, CreateSoundMakesAVoiceOfTheFileAndFillsIt) {
+    StartSystem();
+    SoundBuffer sound;
+    EXPECT_EQ(sound.GetSize(), -1);
+    ASSERT_TRUE(system.CreateSound(rifle.c_str(), sound));
+    EXPECT_EQ((fake::AudioCallNames()),
+              (std::vector<std::string>{"CreateVoice", "LockVoice", "UnlockVoice"}));
+    EXPECT_EQ(fake::AudioCallsNamed("CreateVoice")[0].value, 400);
+    EXPECT_EQ(fake::AudioCallsNamed("UnlockVoice")[0].value, 400);
+    const fake::FakeVoice& voice = *fake::audio().voices.at(0);
+    EXPECT_EQ(voice.format.channels, 1u);
+    EXPECT_EQ(voice.format.samplesPerSec, 22050u);
+    EXPECT_EQ(voice.format.bitsPerSample, 16u);
+    EXPECT_EQ(VoiceBytes(), samples);
+    EXPECT_EQ(sound.GetSize(), 400);
+    WAVEFORMATEX format{};
+    ASSERT_TRUE(sound.GetFormat(&format));
+    EXPECT_EQ(format.nSamplesPerSec, 22050u);
+
+    // Shots play at 44100 whatever the file's own rate.
+    EXPECT_TRUE(sound.SetFrequency(44100));
+    std::uint32_t hz = 0;
+    ASSERT_TRUE(sound.GetFrequency(&hz));
+    EXPECT_EQ(hz, 44100u);
+    EXPECT_TRUE(sound.SetFrequency(0));
+    ASSERT_TRUE(sound.GetFrequency(&hz));
+    EXPECT_EQ(hz, 22050u) << "0 goes back to the file's rate";
+    EXPECT_FALSE(sound.SetFrequency(99));
+
+    // Creating again gives up the first voice instead of losing it.
+    ASSERT_TRUE(system.CreateSound(rifle.c_str(), sound));
+    EXPECT_TRUE(fake::audio().voices.at(0)->released);
+    EXPECT_FALSE(fake::audio().voices.at(1)->released);
+}
+
+TEST_F(SoundTest, UnusableFilesLeaveTheSoundEmptyAndSilent) {
+    StartSystem();
+    const std::string missing = dir + "missing.wav";
+    const std::string truncated =
+        WriteFile(dir + "truncated.wav", Riff(Chunk("fmt ", Format(1, 22050, 16)) + ChunkDeclaring("data", 4000, Ramp(40))));
+    const std::string refusedFormat = WriteFile(dir + "24bit.wav", Wave(1, 22050, 24, Ramp(300)));
+
+    for (const std::string& name : {missing, truncated}) {
+        SoundBuffer sound;
+        EXPECT_FALSE(system.CreateSound(name.c_str(), sound)) << name;
+        EXPECT_EQ(sound.GetSize(), -1);
+        EXPECT_FALSE(sound.Play(false));
+        EXPECT_FALSE(sound.IsPlaying());
+    }
+    EXPECT_TRUE(fake::AudioCallsNamed("CreateVoice").empty()) << "a truncated file never gets a voice";
+
+    // The device refuses the format (as OpenAL does 24-bit samples).
+    fake::FailAudio(fake::AudioFail::CreateVoice);
+    SoundBuffer sound;
+    EXPECT_FALSE(system.CreateSound(refusedFormat.c_str(), sound));
+    EXPECT_EQ(sound.GetSize(), -1);
+    EXPECT_FALSE(sound.Play(false));
+    EXPECT_TRUE(fake::AudioCallsNamed("PlayVoice").empty());
+}
+
+TEST_F(SoundTest, LoadNeverWritesPastTheVoice) {
+    StartSystem();
+    SoundBuffer sound;
+    ASSERT_TRUE(system.CreateSound(rifle.c_str(), sound));
+
+    // The file grows after the voice was made for it.
+    WriteFile(rifle, Wave(1, 22050, 16, Ramp(4000)));
+    EXPECT_FALSE(sound.Load(rifle.c_str()));
+    EXPECT_EQ(fake::AudioCallsNamed("UnlockVoice").back().value, 0);
+    EXPECT_EQ(VoiceBytes(), samples) << "the voice keeps what it had";
+    EXPECT_EQ(sound.GetSize(), 400);
+
+    // A shorter file fits and fills the front of the voice.
+    WriteFile(rifle, Wave(1, 22050, 16, "zz"));
+    EXPECT_TRUE(sound.Load(rifle.c_str()));
+    EXPECT_EQ(sound.GetSize(), 2);
+    EXPECT_EQ(VoiceBytes().substr(0, 3), "zz" + samples.substr(2, 1));
+
+    // A file whose data was cut off since: the read fails, the voice is handed back.
+    WriteFile(rifle, Riff(Chunk("fmt ", Format(1, 22050, 16)) + ChunkDeclaring("data", 100, "abc")));
+    EXPECT_FALSE(sound.Load(rifle.c_str()));
+    EXPECT_FALSE(fake::audio().voices.at(0)->locked);
+
+    SoundBuffer empty;
+    EXPECT_FALSE(empty.Load(rifle.c_str()));
+    fake::FailAudio(fake::AudioFail::Lock);
+    EXPECT_FALSE(sound.Load(rifle.c_str()));
+}
+
+TEST_F(SoundTest, FileNamesLongerThanTheFieldAreRefused) {
+    StartSystem();
+    // A real path of exactly 259 characters fits with its terminator.
+    std::string folder = dir;
+    while (folder.size() + 100 < 259 - 4) folder += std::string(90, 'd') + "/";
+    ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
+    const std::string longest = folder + std::string(259 - 4 - folder.size(), 'n') + ".wav";
+    ASSERT_EQ(longest.size(), 259u);
+    WriteFile(longest, Wave(1, 22050, 16, samples));
+
+    SoundBuffer sound;
+    ASSERT_TRUE(system.CreateSound(longest.c_str(), sound));
+    EXPECT_EQ(VoiceBytes(), samples);
+
+    const std::string tooLong = "./" + longest;  // 261 characters, names the same file
+    SoundBuffer other;
+    EXPECT_FALSE(system.CreateSound(tooLong.c_str(), other));
+    EXPECT_EQ(other.GetSize(), -1);
+    EXPECT_FALSE(sound.Load(tooLong.c_str()));
+    EXPECT_FALSE(sound.Load(std::string(5000, 'x').c_str()));
+    EXPECT_FALSE(sound.Load(nullptr));
+
+    // The kept name is still the one that fit: a lost voice is refilled from it.
+    fake::audio().voices.at(0)->lost = true;
+    EXPECT_TRUE(sound.Play(false));
+    EXPECT_EQ(VoiceBytes(), samples);
+}
+
+TEST_F(SoundTest, LostVoiceIsRestoredAndRefilledBeforeItPlays) {
+    StartSystem();
+    SoundBuffer sound;
+    ASSERT_TRUE(system.CreateSound(rifle.c_str(), sound));
+    fake::audio().calls.clear();
+
+    fake::FakeVoice& voice = *fake::audio().voices.at(0);
+    voice.lost = true;
+    EXPECT_TRUE(sound.Play(false));
+    EXPECT_EQ((fake::AudioCallNames()), (std::vector<std::string>{"GetVoiceStatus", "RestoreVoice", "LockVoice",
+                                                                   "UnlockVoice", "PlayVoice"}));
+    EXPECT_EQ(VoiceBytes(), samples) << "refilled from the kept file name";
+    EXPECT_TRUE(voice.playing);
+
+    // A voice that is not lost is played straight away.
+    fake::audio().calls.clear();
+    EXPECT_TRUE(sound.Play(false));
+    EXPECT_EQ((fake::AudioCallNames()), (std::vector<std::string>{"GetVoiceStatus", "PlayVoice"}));
+}
+
+TEST_F(SoundTest, FailedRestoreMakesTheShotSilentAndTheGameGoesOn) {
+    StartSystem();
+    SoundBuffer sound;
+    ASSERT_TRUE(system.CreateSound(rifle.c_str(), sound));
+    fake::FakeVoice& voice = *fake::audio().voices.at(0);
+
+    voice.lost = true;
+    fake::FailAudio(fake::AudioFail::Restore);
+    EXPECT_FALSE(sound.Play(false));
+    EXPECT_FALSE(voice.playing);
+    EXPECT_TRUE(fake::AudioCallsNamed("PlayVoice").empty());
+
+    // Restored, but the file is gone meanwhile: still silent.
+    fake::FailAudio(fake::AudioFail::Restore, false);
+    std::remove(rifle.c_str());
+    EXPECT_FALSE(sound.Play(false));
+    EXPECT_TRUE(fake::AudioCallsNamed("PlayVoice").empty());
+
+    // The file is back and the voice lost again: the next shot is heard.
+    WriteFile(rifle, Wave(1, 22050, 16, samples));
+    voice.lost = true;
+    EXPECT_TRUE(sound.Play(false));
+    EXPECT_TRUE(voice.playing);
+
+    // A status that cannot be read also keeps the shot silent.
+    fake::FailAudio(fake::AudioFail::Status);
+    EXPECT_FALSE(sound.Play(false));
+    EXPECT_FALSE(sound.IsPlaying());
+}
+
+TEST_F(SoundTest, VolumeAndPanInHundredthsOfADecibel) {
+    StartSystem();
+    SoundBuffer sound;
+    EXPECT_FALSE(sound.SetVolume(1.0f));
+    EXPECT_FALSE(sound.SetPan(0.0f));
+    float out = 7.0f;
+    EXPECT_FALSE(sound.GetVolume(&out));
+    EXPECT_FALSE(sound.GetPan(&out));
+    EXPECT_EQ(out, 7.0f);
+    ASSERT_TRUE(system.CreateSound(rifle.c_str(), sound));
+
+    const struct { float level; long passed; } volumes[] = {{1.0f, 0}, {0.0f, -10000}, {0.5f, -5000}, {0.12345f, -8766}};
+    for (const auto& v : volumes) {
+        EXPECT_TRUE(sound.SetVolume(v.level)) << v.level;
+        EXPECT_EQ(fake::AudioCallsNamed("SetVoiceVolume").back().value, v.passed);
+        ASSERT_TRUE(sound.GetVolume(&out));
+        EXPECT_NEAR(out, v.level, 1e-4) << "read back as set";
+    }
+    const struct { float pan; long passed; } pans[] = {{-1.0f, -10000}, {0.25f, 2500}, {1.0f, 10000}};
+    for (const auto& p : pans) {
+        EXPECT_TRUE(sound.SetPan(p.pan)) << p.pan;
+        EXPECT_EQ(fake::AudioCallsNamed("SetVoicePan").back().value, p.passed);
+        ASSERT_TRUE(sound.GetPan(&out));
+        EXPECT_FLOAT_EQ(out, p.pan);
+    }
+
+    // Out of range, or no number at all, is refused and changes nothing.
+    EXPECT_FALSE(sound.SetVolume(2.0f));
+    EXPECT_FALSE(sound.SetVolume(std::numeric_limits<float>::quiet_NaN()));
+    EXPECT_FALSE(sound.SetPan(std::numeric_limits<float>::infinity()));
+    EXPECT_FALSE(sound.SetPan(1e30f));
+    ASSERT_TRUE(sound.GetPan(&out));
+    EXPECT_FLOAT_EQ(out, 1.0f);
+}
+
+TEST_F(SoundTest, PlayStopAndLooping) {
+    StartSystem();
+    SoundBuffer sound;
+    ASSERT_TRUE(system.CreateSound(rifle.c_str(), sound));
+    const fake::FakeVoice& voice = *fake::audio().voices.at(0);
+    EXPECT_FALSE(sound.IsPlaying());
+    EXPECT_TRUE(sound.Play(true));
+    EXPECT_TRUE(voice.looping);
+    EXPECT_EQ(fake::AudioCallsNamed("PlayVoice").back().value, 1);
+    EXPECT_TRUE(sound.IsPlaying());
+    EXPECT_TRUE(sound.Stop());
+    EXPECT_FALSE(sound.IsPlaying());
+    EXPECT_TRUE(sound.Play(false));
+    EXPECT_FALSE(voice.looping);
+    EXPECT_EQ(fake::AudioCallsNamed("PlayVoice").back().value, 0);
+
+    SoundBuffer empty;
+    EXPECT_FALSE(empty.Stop());
+    EXPECT_FALSE(empty.IsPlaying());
+}
+
+TEST_F(SoundTest, PlayFirstIdleStartsTheFirstSoundNotPlaying) {
+    StartSystem();
+    SoundBuffer sounds[45];
+    for (auto& sound : sounds) ASSERT_TRUE(system.CreateSound(rifle.c_str(), sound));
+    auto& voices = fake::audio().voices;
+    for (int i = 0; i < 3; ++i) voices[i]->playing = true;
+    fake::audio().calls.clear();
+
+    PlayFirstIdle(sounds, 45);
+    auto plays = fake::AudioCallsNamed("PlayVoice");
+    ASSERT_EQ(plays.size(), 1u);
+    EXPECT_EQ(plays[0].voice, voices[3].get());
+    for (int i = 4; i < 45; ++i) EXPECT_FALSE(voices[i]->playing);
+
+    // All playing: nothing happens.
+    for (auto& voice : voices) voice->playing = true;
+    PlayFirstIdle(sounds, 45);
+    EXPECT_EQ(fake::AudioCallsNamed("PlayVoice").size(), 1u);
+
+    // An empty sound counts as idle, and its play quietly does nothing.
+    sounds[1].Release();
+    PlayFirstIdle(sounds, 45);
+    EXPECT_EQ(fake::AudioCallsNamed("PlayVoice").size(), 1u);
+    EXPECT_EQ(sounds[1].GetSize(), -1);
+}
+
+TEST_F(SoundTest, ReleaseEmptiesSoundsAndClosesTheDevice) {
+    StartSystem();
+    SoundBuffer sound;
+    ASSERT_TRUE(system.CreateSound(rifle.c_str(), sound));
+    fake::audio().calls.clear();
+    sound.Release();
+    sound.Release();
+    EXPECT_EQ(fake::AudioCallsNamed("ReleaseVoice").size(), 1u);
+    EXPECT_EQ(sound.GetSize(), -1);
+    EXPECT_FALSE(sound.Play(false));
+    WAVEFORMATEX format{};
+    EXPECT_FALSE(sound.GetFormat(&format));
+
+    EXPECT_TRUE(system.Release());
+    EXPECT_TRUE(system.Release());
+    EXPECT_EQ((fake::AudioCallNames()),
+              (std::vector<std::string>{"ReleaseVoice", "ReleaseAudioOutput", "CloseAudioDevice"}));
+    EXPECT_FALSE(system.CreateSound(rifle.c_str(), sound));
+    EXPECT_FALSE(system.Initialize(kWindow));
+}
