@@ -5,6 +5,7 @@
 #include "app/game_state.h"
 #include "sim/collision.h"
 #include "sim/particles.h"
+#include "sound/sound.h"
 
 namespace {
 
@@ -21,6 +22,8 @@ constexpr int kMaxSteps = 10001;
 
 void FireShot() {
     if (fireRequested) {
+        // A sound that cannot play leaves the shot silent; the trace still runs.
+        shotSounds[shotSlot].Play(false);
         shotSlot += 1;
         if (shotSlot > kShotRing - 1) shotSlot = 0;
         shotDone = false;
