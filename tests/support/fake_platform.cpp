@@ -12,6 +12,7 @@ namespace {
 
 State theState;
 double clockMs = 0;  // total time advanced since Reset, for exact fractional steps
+int swaps = 0;
 
 bool Failing(Fail step) { return theState.fail[static_cast<int>(step)]; }
 
@@ -30,6 +31,7 @@ State& state() { return theState; }
 void Reset() {
     theState = State{};
     clockMs = 0;
+    swaps = 0;
 }
 
 void AdvanceClock(double ms) {
@@ -169,6 +171,8 @@ void* wglGetProcAddress(const char* name) {
 
 bool SwapBuffers(Handle) {
     Record("SwapBuffers");
+    ++fake::swaps;
+    if (theState.afterSwap) theState.afterSwap(fake::swaps);
     return true;
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,10 @@ struct State {
     // delivers after a warp; tests that drive the procedure directly may turn it off.
     bool warpQueuesMouseMove = true;
     int cursorCount = 0;  // ShowCursor's display counter: the cursor shows while it is >= 0
+
+    // Runs after each SwapBuffers, with the number of swaps so far: lets a test
+    // act between frames of a running loop (post a key, a close ...).
+    std::function<void(int swaps)> afterSwap;
 };
 
 State& state();

@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include "app/startup.h"
+#include "shell_state.h"
+
+namespace {
+
+TEST(Timer, MillisecondClockKeepsItsSinglePrecisionStepAndSurvivesAWrap) {
+    ResetShell();
+    fake::state().counterPresent = false;
+    fake::state().tick = 123456;
+    TimerInit();
+    EXPECT_FALSE(timer.highResolution);
+    EXPECT_EQ(timer.countsPerSecond, 1000);
+    EXPECT_EQ(timer.startTick, 123456u);
+    fake::AdvanceClock(1000);
+    EXPECT_EQ(TimerGetTime(), 1000.0000474974513);
+
+    // Started 1000 ms before the tick count wraps, read 1500 ms later.
+    fake::state().tick = 0xFFFFFFFFu - 999u;
+    TimerInit();
+    fake::AdvanceClock(1500);
+    EXPECT_LT(fake::state().tick, 1000u);
+    EXPECT_DOUBLE_EQ(TimerGetTime(), 1500.000071246177);
+    EXPECT_GT(TimerGetTime(), 1500.0);
+}
+
+TEST(Timer, PerformanceCounterGivesMillisecondsFromItsFrequency) {
+    ResetShell();
+    fake::state().frequency = 3579545;
+    fake::state().counter = 9000000000000LL;  // far from zero: the start is subtracted
+    TimerInit();
+    EXPECT_TRUE(timer.highResolution);
+    EXPECT_EQ(timer.startCount, 9000000000000LL);
+    EXPECT_DOUBLE_EQ(timer.secondsPerCount, 1.0 / 3579545.0);
+    fake::AdvanceClock(40);
+    EXPECT_NEAR(TimerGetTime(), 40.0, 1e-3);
+    fake::AdvanceClock(2500);
+    EXPECT_NEAR(TimerGetTime(), 2540.0, 1e-3);
+    EXPECT_TRUE(fake::CallsNamed("timeGetTime").empty());
+
+    // A counter that reports no frequency cannot time anything.
+    ResetShell();
+    fake::state().frequency = 0;
+    fake::state().tick = 77;
+    TimerInit();
+    EXPECT_FALSE(timer.highResolution);
+    fake::AdvanceClock(20);
+    EXPECT_DOUBLE_EQ(TimerGetTime(), 20.000000949949026);
+}
+
+}  // namespace
