@@ -15,7 +15,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -77,7 +76,7 @@ inline std::uint32_t U32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2
 inline std::uint16_t U16(const unsigned char* p) { return std::uint16_t(p[0] | p[1] << 8); }
 }  // namespace detail
 
-// Reads a recording: 16-bit PCM or 32-bit float, plain or extensible. A data
+// Reads a recording of 16-bit PCM, plain or extensible. A data
 // size the writer never filled in is taken as "to the end of the file".
 inline bool ReadRecording(const std::string& path, Recording* out) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -105,21 +104,12 @@ inline bool ReadRecording(const std::string& path, Recording* out) {
             if (out->channels == 0) return false;
             const std::size_t sampleBytes = bits / 8u;
             const std::size_t frameBytes = sampleBytes * out->channels;
-            if (!((tag == 1 && bits == 16) || (tag == 3 && bits == 32))) return false;
+            if (tag != 1 || bits != 16) return false;
             out->frames.clear();
             for (std::size_t frame = data; frame + frameBytes <= data + size; frame += frameBytes) {
                 double sum = 0;
                 for (std::size_t c = 0; c < out->channels; ++c) {
-                    const unsigned char* p = &bytes[frame + c * sampleBytes];
-                    if (tag == 1) {
-                        sum += std::int16_t(detail::U16(p)) / 32768.0;
-                    } else {
-                        std::uint32_t raw = detail::U32(p);
-                        float value;
-                        static_assert(sizeof value == sizeof raw, "32-bit floats");
-                        std::memcpy(&value, &raw, sizeof value);
-                        sum += value;
-                    }
+                    sum += std::int16_t(detail::U16(&bytes[frame + c * sampleBytes])) / 32768.0;
                 }
                 out->frames.push_back(float(sum / out->channels));
             }
@@ -169,9 +159,9 @@ inline double Onset(const Recording& r, double threshold, double from = 0) {
     return -1;
 }
 
-// Last time at which the output is louder than `threshold`, or negative.
-inline double LastSound(const Recording& r, double threshold) {
-    for (std::size_t i = r.frames.size(); i-- > 0;)
+// Last time before `before` at which the output is louder than `threshold`, or negative.
+inline double LastSound(const Recording& r, double threshold, double before) {
+    for (std::size_t i = FrameAt(r, before); i-- > 0;)
         if (std::fabs(r.frames[i]) > threshold) return double(i) / r.rate;
     return -1;
 }
