@@ -7,6 +7,7 @@
 #include "app/game_state.h"
 #include "app/startup.h"
 #include "platform/clock.h"
+#include "render/overlays.h"
 #include "sim/collision.h"
 #include "sim/particles.h"
 #include "sim/shot.h"
@@ -64,6 +65,7 @@ bool RunFrame() {
     glCallList(levelList);
     FireShot();
     if (burstActive) UpdateParticles();
+    DrawOverlays();
     WaitForFrameTime();
     return true;
 }

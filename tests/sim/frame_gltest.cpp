@@ -54,16 +54,18 @@ void UseScene(const std::vector<Quad>& quads) {
     glEndList();
 }
 
-void MakeWhiteSmokeTexture() {
-    const unsigned char white[2 * 2 * 3] = {255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255};
+// A plain 2x2 texture of one grey level.
+GLuint MakeTexture(unsigned char level) {
+    unsigned char pixels[2 * 2 * 3];
+    std::memset(pixels, level, sizeof pixels);
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, white);
-    textures[tex::smoke] = name;
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    return name;
 }
 
 class FrameDrawing : public ::testing::Test {
@@ -75,7 +77,9 @@ protected:
         glClearColor(0, 0, 0, 1);
         glEnable(GL_DEPTH_TEST);
         glDepthFunc(GL_LEQUAL);
-        MakeWhiteSmokeTexture();
+        textures[tex::smoke] = MakeTexture(255);
+        // The crosshair is added on; a black one leaves the centre pixel to the scene.
+        textures[tex::crosshair] = MakeTexture(0);
         TimerInit();
     }
 
@@ -130,6 +134,11 @@ TEST_F(FrameDrawing, CameraLooksAlongHeadingAndPitchFromEyeHeight) {
     RunFrame();
     EXPECT_EQ(Centre(), (std::array<int, 3>{0, 0, 0}));
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+
+    // The weapon panel is drawn over the view, bottom left.
+    const auto panel = gltest::Pixel(170, 20);
+    EXPECT_GT(panel[0], 40);
+    EXPECT_GT(panel[0], panel[2]);
 }
 
 TEST_F(FrameDrawing, PortalFrameIsDrawnFromBeforeTheWrap) {
