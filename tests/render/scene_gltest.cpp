@@ -8,11 +8,15 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "app/game_state.h"
 #include "bmp_builder.h"
 #include "gl_support/gl_window.h"
+#include "render/bitmap.h"
 #include "render/level.h"
 #include "render/multitexture.h"
 #include "render/overlays.h"
@@ -153,7 +157,16 @@ testing::AssertionResult PixelNear(int x, int y, Colour expected, int tolerance 
     return testing::AssertionSuccess();
 }
 
-bool ChildRun() { return std::getenv("VELDRAKE_RENDER_CHILD") != nullptr; }
+// Some checks need a fresh process (Mesa settings, a second set of textures):
+// the parent runs this executable again with VELDRAKE_RENDER_CHILD=<mode>.
+const char* ChildMode() { return std::getenv("VELDRAKE_RENDER_CHILD"); }
+bool ChildRun() { return ChildMode() != nullptr; }
+
+int RunChild(const std::string& environment, const std::string& filter) {
+    char self[4096] = {};
+    if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0) return -1;
+    return std::system((environment + " '" + self + "' --gtest_filter=" + filter).c_str());
+}
 
 class RenderScene : public testing::Test {
 protected:
@@ -303,12 +316,9 @@ TEST_F(RenderScene, OverlaysOverTheView) {
 // be told before the context exists, so this runs in a child process.
 TEST(RenderWithoutMultitexture, LevelInvisibleOverlaysOpaque) {
     if (!ChildRun()) {
-        char self[4096] = {};
-        const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-        ASSERT_GT(n, 0);
-        const std::string command = std::string("MESA_EXTENSION_OVERRIDE=-GL_ARB_multitexture VELDRAKE_RENDER_CHILD=1 '") +
-                                    self + "' --gtest_filter=RenderWithoutMultitexture.*";
-        EXPECT_EQ(std::system(command.c_str()), 0);
+        EXPECT_EQ(RunChild("MESA_EXTENSION_OVERRIDE=-GL_ARB_multitexture VELDRAKE_RENDER_CHILD=bare",
+                           "RenderWithoutMultitexture.*"),
+                  0);
         return;
     }
     ASSERT_TRUE(TheScene().windowOpen);
@@ -332,6 +342,78 @@ TEST(RenderWithoutMultitexture, LevelInvisibleOverlaysOpaque) {
     EXPECT_TRUE(PixelNear(155, 30, kBlack));
     EXPECT_TRUE(PixelNear(332, 30, kBlack));
     EXPECT_TRUE(PixelNear(240, 60, kBlack));
+}
+
+// The generator's own textures: all 18 decode and load, and a frame shows
+// the room, the maze, the weapon and the crosshair. With VELDRAKE_SCREENSHOT
+// set, the frames are also written as PPM files into the build folder.
+void Screenshot(const char* name) {
+    if (!std::getenv("VELDRAKE_SCREENSHOT")) return;
+    std::vector<std::uint8_t> rgb(1280 * 720 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, 1280, 720, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    std::ofstream out(std::string(VELDRAKE_BINARY_DIR) + "/" + name + ".ppm", std::ios::binary);
+    out << "P6 1280 720 255\n";
+    for (int row = 719; row >= 0; --row) out.write(reinterpret_cast<const char*>(&rgb[row * 1280 * 3]), 1280 * 3);
+}
+
+bool Lit(int x, int y) {
+    const auto p = gltest::Pixel(x, y);
+    return p[0] + p[1] + p[2] > 30;
+}
+
+TEST(RenderGameData, TheGamesOwnTexturesDrawTheLevel) {
+    const fs::path data = fs::path(VELDRAKE_BINARY_DIR) / "data";
+    if (!ChildRun()) {
+        ASSERT_TRUE(fs::exists(data / "texture" / "floor.bmp")) << "the game_data target makes them";
+        EXPECT_EQ(RunChild("VELDRAKE_RENDER_CHILD=gamedata", "RenderGameData.*"), 0);
+        return;
+    }
+    if (std::string(ChildMode()) != "gamedata") GTEST_SKIP();
+    ASSERT_EQ(chdir(data.c_str()), 0);
+    // Decoded in memory first: a file the decoder refused would otherwise
+    // stop the test in a message box.
+    for (const TextureFile& file : kTextureFiles) {
+        std::ifstream in(file.path, std::ios::binary);
+        const bmp::Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        DibError error;
+        ASSERT_TRUE(DecodeDib(bytes.data(), bytes.size(), &error)) << file.path << ": " << DibErrorText(error);
+    }
+    ASSERT_TRUE(gltest::OpenWindow());
+    multitextureSupported = InitMultitexture();
+    ASSERT_TRUE(multitextureSupported);
+    ASSERT_TRUE(LoadTextures());
+    for (const TextureFile& file : kTextureFiles) EXPECT_NE(textures[file.slot], 0u) << file.path;
+    BuildLevelList();
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60, 1280 / 720., 1, 1250);
+    glMatrixMode(GL_MODELVIEW);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);  // what every frame after the first sees
+
+    DrawLevelFrom(256, 256, 0, 0);
+    DrawOverlays();
+    Screenshot("render_start");
+    EXPECT_TRUE(Lit(640, 300));  // ring 1's wall below the crosshair
+    EXPECT_TRUE(Lit(640, 40));   // the floor
+    EXPECT_TRUE(Lit(640, 360));  // the crosshair
+    const auto weapon = gltest::Pixel(240, 28);
+    EXPECT_GT(weapon[0], weapon[2]) << "the weapon is tinted orange";
+
+    DrawLevelFrom(490, 490, 45, 10);  // a corner of the room, towards the maze
+    DrawOverlays();
+    Screenshot("render_corner");
+    EXPECT_TRUE(Lit(640, 600));
+    EXPECT_TRUE(Lit(100, 300));
+
+    DrawLevelFrom(470, 256, 270, 0);  // the portal on the x = 512 wall
+    DrawOverlays();
+    Screenshot("render_portal");
+    EXPECT_TRUE(Lit(400, 400));
 }
 
 }  // namespace
