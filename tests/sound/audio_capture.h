@@ -45,12 +45,15 @@ inline std::vector<std::string> CaptureEnvironment(const std::string& configPath
     return {"ALSOFT_DRIVERS=wave", "ALSOFT_CONF=" + configPath};
 }
 
-// Runs `argv` with `environment` added (NAME=value each) and waits for it;
+// Runs `argv` with `environment` added (NAME=value each), in `workingDir`
+// when one is given (the game reads its data from there), and waits for it;
 // the exit code, or -1 when it did not exit normally.
-inline int RunWithEnvironment(const std::vector<std::string>& argv, const std::vector<std::string>& environment) {
+inline int RunWithEnvironment(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+                              const std::string& workingDir = "") {
     const pid_t child = fork();
     if (child < 0) return -1;
     if (child == 0) {
+        if (!workingDir.empty() && chdir(workingDir.c_str()) != 0) _exit(126);
         for (const std::string& setting : environment) {
             const std::size_t equals = setting.find('=');
             setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
