@@ -42,36 +42,28 @@ std::string TempPath(const std::string& stem) {
     return testing::TempDir() + stem + "_" + std::to_string(getpid()) + ".bmp";
 }
 
+using bmp::Pic;
+
 TEST(BitmapDecoder, TwentyFourBitIsBgrBottomRowFirstAndUnpadded) {
     // Width 3: 9 bytes per row in the file, padded to 12; the image keeps 9.
-    bmp::Spec s;
-    s.width = 3;
-    s.height = 2;
-    s.pixelData = bmp::Rows24(3, {{kRed, kGreen, kBlue}, {kWhite, Colour{1, 2, 3}, Colour{10, 20, 30}}});
+    bmp::Spec s = Pic(3, 2, 24, bmp::Rows24(3, {{kRed, kGreen, kBlue}, {kWhite, {1, 2, 3}, {10, 20, 30}}}));
     ASSERT_EQ(s.pixelData.size(), 24u);
-    ImagePtr image = DecodeOk(bmp::Build(s));
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->width, 3);
-    EXPECT_EQ(image->height, 2);
-    EXPECT_EQ(At(*image, 0, 0), kRed);  // the file's first row is the bottom row
-    EXPECT_EQ(At(*image, 2, 0), kBlue);
-    EXPECT_EQ(At(*image, 0, 1), kWhite);  // row 1 starts 9 bytes in, not 12
-    EXPECT_EQ(At(*image, 1, 1), (Colour{1, 2, 3}));
-    EXPECT_EQ(At(*image, 2, 1), (Colour{10, 20, 30}));
-
-    // Without the 14-byte file header the pixels follow the header directly.
-    s.fileHeader = false;
-    image = DecodeOk(bmp::Build(s));
-    ASSERT_TRUE(image);
-    EXPECT_EQ(At(*image, 1, 1), (Colour{1, 2, 3}));
+    for (bool fileHeader : {true, false}) {  // without it the pixels follow the header
+        s.fileHeader = fileHeader;
+        ImagePtr image = DecodeOk(bmp::Build(s));
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->width, 3);
+        EXPECT_EQ(image->height, 2);
+        EXPECT_EQ(At(*image, 0, 0), kRed);  // the file's first row is the bottom row
+        EXPECT_EQ(At(*image, 2, 0), kBlue);
+        EXPECT_EQ(At(*image, 0, 1), kWhite);  // row 1 starts 9 bytes in, not 12
+        EXPECT_EQ(At(*image, 2, 1), (Colour{10, 20, 30}));
+    }
 }
 
 TEST(BitmapDecoder, TopDownRowsBecomeBottomUp) {
-    bmp::Spec s;
-    s.width = 2;
-    s.height = -3;  // first stored row is the top of the picture
-    s.pixelData = bmp::Rows24(2, {{kRed, kRed}, {kGreen, kGreen}, {kBlue, kWhite}});
-    ImagePtr image = DecodeOk(bmp::Build(s));
+    // The first stored row is the top of the picture.
+    ImagePtr image = DecodeOk(bmp::Build(Pic(2, -3, 24, bmp::Rows24(2, {{kRed, kRed}, {kGreen, kGreen}, {kBlue, kWhite}}))));
     ASSERT_TRUE(image);
     EXPECT_EQ(image->height, 3);
     EXPECT_EQ(At(*image, 0, 0), kBlue);
@@ -81,34 +73,21 @@ TEST(BitmapDecoder, TopDownRowsBecomeBottomUp) {
 }
 
 TEST(BitmapDecoder, IndexedDepthsUseTheColourTable) {
-    // 1 bit, info header: pixels packed from the most significant bit.
-    bmp::Spec one;
-    one.width = 10;
-    one.height = 1;
-    one.bits = 1;
-    one.palette = {kRed, kBlue};
-    one.pixelData = {0b10110000, 0b01000000, 0, 0};
-    ImagePtr image = DecodeOk(bmp::Build(one));
-    ASSERT_TRUE(image);
+    // 1 bit, packed from the most significant bit; info and core headers.
+    bmp::Spec one = Pic(10, 1, 1, {0b10110000, 0b01000000, 0, 0}, {kRed, kBlue});
     const Colour expect1[10] = {kBlue, kRed, kBlue, kBlue, kRed, kRed, kRed, kRed, kRed, kBlue};
-    for (int x = 0; x < 10; ++x) EXPECT_EQ(At(*image, x, 0), expect1[x]) << "x=" << x;
-
-    // The same picture with a core header and 3-byte table entries.
-    one.headerSize = 12;
-    image = DecodeOk(bmp::Build(one));
-    ASSERT_TRUE(image);
-    for (int x = 0; x < 10; ++x) EXPECT_EQ(At(*image, x, 0), expect1[x]) << "core x=" << x;
+    for (std::uint32_t headerSize : {40u, 12u}) {
+        one.headerSize = headerSize;
+        ImagePtr image = DecodeOk(bmp::Build(one));
+        ASSERT_TRUE(image);
+        for (int x = 0; x < 10; ++x) EXPECT_EQ(At(*image, x, 0), expect1[x]) << headerSize << " x=" << x;
+    }
 
     // 4 bit: high nibble first.
-    bmp::Spec four;
-    four.width = 3;
-    four.height = 1;
-    four.bits = 4;
-    four.palette.assign(16, kWhite);
-    four.palette[2] = kGreen;
-    four.palette[15] = kRed;
-    four.pixelData = {0x2F, 0x20, 0, 0};
-    image = DecodeOk(bmp::Build(four));
+    std::vector<Colour> sixteen(16, kWhite);
+    sixteen[2] = kGreen;
+    sixteen[15] = kRed;
+    ImagePtr image = DecodeOk(bmp::Build(Pic(3, 1, 4, {0x2F, 0x20, 0, 0}, sixteen)));
     ASSERT_TRUE(image);
     EXPECT_EQ(At(*image, 0, 0), kGreen);
     EXPECT_EQ(At(*image, 1, 0), kRed);
@@ -117,75 +96,49 @@ TEST(BitmapDecoder, IndexedDepthsUseTheColourTable) {
 
 TEST(BitmapDecoder, EightBitTableSizeFollowsColoursUsed) {
     // Colours used 0: a full table of 256 entries.
-    bmp::Spec full;
-    full.width = 2;
-    full.height = 1;
-    full.bits = 8;
-    full.palette.assign(256, kWhite);
-    full.palette[255] = kBlue;
-    full.pixelData = {255, 0, 0, 0};
-    ImagePtr image = DecodeOk(bmp::Build(full));
+    std::vector<Colour> full(256, kWhite);
+    full[255] = kBlue;
+    ImagePtr image = DecodeOk(bmp::Build(Pic(2, 1, 8, {255, 0, 0, 0}, full)));
     ASSERT_TRUE(image);
     EXPECT_EQ(At(*image, 0, 0), kBlue);
     EXPECT_EQ(At(*image, 1, 0), kWhite);
 
-    // Colours used 20: only 20 entries, and without a file header the
-    // pixels start right after them.
-    bmp::Spec short_;
-    short_.width = 2;
-    short_.height = 1;
-    short_.bits = 8;
-    short_.colorsUsed = 20;
-    short_.fileHeader = false;
-    short_.palette.assign(20, kGreen);
-    short_.palette[19] = kRed;
-    short_.pixelData = {19, 3, 0, 0};
-    image = DecodeOk(bmp::Build(short_));
+    // Colours used 20: only 20 entries, and without a file header the pixels
+    // start right after them.
+    std::vector<Colour> twenty(20, kGreen);
+    twenty[19] = kRed;
+    bmp::Spec s = Pic(2, 1, 8, {19, 3, 0, 0}, twenty, 20);
+    s.fileHeader = false;
+    image = DecodeOk(bmp::Build(s));
     ASSERT_TRUE(image);
     EXPECT_EQ(At(*image, 0, 0), kRed);
     EXPECT_EQ(At(*image, 1, 0), kGreen);
     // An index past the table is black rather than memory behind it.
-    short_.pixelData = {200, 3, 0, 0};
-    image = DecodeOk(bmp::Build(short_));
+    s.pixelData = {200, 3, 0, 0};
+    image = DecodeOk(bmp::Build(s));
     ASSERT_TRUE(image);
     EXPECT_EQ(At(*image, 0, 0), (Colour{0, 0, 0}));
 }
 
 TEST(BitmapDecoder, SixteenAndThirtyTwoBitUseDefaultMasks) {
-    bmp::Spec s16;
-    s16.width = 2;
-    s16.height = 1;
-    s16.bits = 16;
     // x1r5g5b5: pure red (31, 0, 0) then (0, 16, 31).
-    s16.pixelData = {0x00, 0x7C, 0x1F, 0x02};
-    ImagePtr image = DecodeOk(bmp::Build(s16));
+    ImagePtr image = DecodeOk(bmp::Build(Pic(2, 1, 16, {0x00, 0x7C, 0x1F, 0x02})));
     ASSERT_TRUE(image);
     EXPECT_EQ(At(*image, 0, 0), kRed);
     EXPECT_EQ(At(*image, 1, 0), (Colour{0, 132, 255}));
-
-    bmp::Spec s32;
-    s32.width = 1;
-    s32.height = 2;
-    s32.bits = 32;
-    s32.pixelData = {1, 2, 3, 99, 30, 20, 10, 99};
-    image = DecodeOk(bmp::Build(s32));
+    // Blue, green, red and an unused byte.
+    image = DecodeOk(bmp::Build(Pic(1, 2, 32, {1, 2, 3, 99, 30, 20, 10, 99})));
     ASSERT_TRUE(image);
     EXPECT_EQ(At(*image, 0, 0), (Colour{3, 2, 1}));
     EXPECT_EQ(At(*image, 0, 1), (Colour{10, 20, 30}));
 }
 
 TEST(BitmapDecoder, RunLengthEncodings) {
+    const std::vector<Colour> four = {{0, 0, 0}, kRed, kGreen, kBlue};
     // RLE8, 4 x 3: a run, a literal of 3 (padded to 4 bytes), end of line,
-    // a jump over one pixel and one row, then end of picture.
-    bmp::Spec rle8;
-    rle8.width = 4;
-    rle8.height = 3;
-    rle8.bits = 8;
-    rle8.compression = 1;
-    rle8.colorsUsed = 4;
-    rle8.palette = {Colour{0, 0, 0}, kRed, kGreen, kBlue};
-    rle8.pixelData = {1, 1, 0, 3, 2, 3, 2, 0, 0, 0, 0, 2, 1, 1, 1, 3, 0, 1};
-    ImagePtr image = DecodeOk(bmp::Build(rle8));
+    // a jump over one pixel and one row, a run, end of picture.
+    ImagePtr image = DecodeOk(
+        bmp::Build(Pic(4, 3, 8, {1, 1, 0, 3, 2, 3, 2, 0, 0, 0, 0, 2, 1, 1, 1, 3, 0, 1}, four, 4, 1)));
     ASSERT_TRUE(image);
     EXPECT_EQ(At(*image, 0, 0), kRed);
     EXPECT_EQ(At(*image, 1, 0), kGreen);
@@ -195,28 +148,16 @@ TEST(BitmapDecoder, RunLengthEncodings) {
     EXPECT_EQ(At(*image, 1, 2), kBlue);
     EXPECT_EQ(At(*image, 0, 2), (Colour{0, 0, 0}));
 
-    // RLE4: a run alternates the two nibbles; a literal of 3 nibbles takes
-    // 2 bytes (already even).
-    bmp::Spec rle4;
-    rle4.width = 6;
-    rle4.height = 1;
-    rle4.bits = 4;
-    rle4.compression = 2;
-    rle4.colorsUsed = 4;
-    rle4.palette = {Colour{0, 0, 0}, kRed, kGreen, kBlue};
-    rle4.pixelData = {3, 0x12, 0, 3, 0x31, 0x20, 0, 1};
-    image = DecodeOk(bmp::Build(rle4));
+    // RLE4: a run alternates its two nibbles; a literal of 3 nibbles takes 2 bytes.
+    image = DecodeOk(bmp::Build(Pic(6, 1, 4, {3, 0x12, 0, 3, 0x31, 0x20, 0, 1}, four, 4, 2)));
     ASSERT_TRUE(image);
     const Colour expect[6] = {kRed, kGreen, kRed, kBlue, kRed, kGreen};
     for (int x = 0; x < 6; ++x) EXPECT_EQ(At(*image, x, 0), expect[x]) << "x=" << x;
 }
 
 TEST(BitmapDecoder, CoreSizesAreUnsignedSixteenBit) {
-    bmp::Spec s;
+    bmp::Spec s = Pic(40000, 1, 24, bmp::Rows24(40000, {std::vector<Colour>(40000, kGreen)}));
     s.headerSize = 12;
-    s.width = 40000;
-    s.height = 1;
-    s.pixelData = bmp::Rows24(40000, {std::vector<Colour>(40000, kGreen)});
     s.pixelData[3 * 39999] = 7;  // the last pixel's blue
     ImagePtr image = DecodeOk(bmp::Build(s));
     ASSERT_TRUE(image);
@@ -225,67 +166,51 @@ TEST(BitmapDecoder, CoreSizesAreUnsignedSixteenBit) {
 }
 
 TEST(BitmapDecoder, PaletteEntryCountRules) {
-    bmp::Spec core;
+    bmp::Spec core, info;
     core.headerSize = 12;
-    core.fileHeader = false;
-    bmp::Spec info;
-    info.fileHeader = false;
+    core.fileHeader = info.fileHeader = false;
     const std::pair<std::uint16_t, std::uint16_t> byBits[] = {{1, 2}, {4, 16}, {8, 256}, {24, 0}, {2, 0}};
     for (auto [bits, entries] : byBits) {
         core.bits = info.bits = bits;
         EXPECT_EQ(PaletteEntryCount(bmp::Build(core).data()), entries) << "core " << bits;
         EXPECT_EQ(PaletteEntryCount(bmp::Build(info).data()), entries) << "info " << bits;
     }
-    info.bits = 8;
-    info.colorsUsed = 20;
-    EXPECT_EQ(PaletteEntryCount(bmp::Build(info).data()), 20);
     info.bits = 24;  // colours used wins even where no table is needed
+    info.colorsUsed = 20;
     EXPECT_EQ(PaletteEntryCount(bmp::Build(info).data()), 20);
     info.colorsUsed = 0x10005;  // cut to 16 bits
     EXPECT_EQ(PaletteEntryCount(bmp::Build(info).data()), 5);
 }
 
 TEST(BitmapDecoder, RejectsWhatItCannotConvert) {
+    const bmp::Spec base = Pic(2, 2, 24, bmp::Rows24(2, {{kRed, kRed}, {kRed, kRed}}));
     struct Case {
         const char* what;
-        bmp::Spec spec;
         DibError expected;
+        void (*change)(bmp::Spec&);
     };
-    bmp::Spec base;
-    base.width = 2;
-    base.height = 2;
-    base.pixelData = bmp::Rows24(2, {{kRed, kRed}, {kRed, kRed}});
-    std::vector<Case> cases;
-    auto add = [&](const char* what, DibError expected, auto change) {
-        Case c{what, base, expected};
-        change(c.spec);
-        cases.push_back(c);
+    const Case cases[] = {
+        {"v4 header", DibError::UnknownFormat, [](bmp::Spec& s) { s.headerSize = 108; }},
+        {"v5 header", DibError::UnknownFormat, [](bmp::Spec& s) { s.headerSize = 124; }},
+        {"bit fields", DibError::ConversionError, [](bmp::Spec& s) { s.compression = 3; }},
+        {"2 bits", DibError::ConversionError, [](bmp::Spec& s) { s.bits = 2; }},
+        {"rle8 on 24 bits", DibError::ConversionError, [](bmp::Spec& s) { s.compression = 1; }},
+        {"top-down rle", DibError::ConversionError,
+         [](bmp::Spec& s) { s = Pic(2, -2, 8, {2, 0, 0, 1}, {kRed}, 1, 1); }},
+        {"zero width", DibError::OutOfMemory, [](bmp::Spec& s) { s.width = 0; }},
+        {"negative width", DibError::OutOfMemory, [](bmp::Spec& s) { s.width = -2; }},
+        {"zero height", DibError::OutOfMemory, [](bmp::Spec& s) { s.height = 0; }},
+        // Sizes whose product wraps in 32 bits must still count as huge.
+        {"absurd", DibError::OutOfMemory, [](bmp::Spec& s) { s.width = s.height = 0x10000; }},
+        {"wide", DibError::OutOfMemory, [](bmp::Spec& s) { s.width = INT_MAX; }},
+        {"most negative height", DibError::OutOfMemory, [](bmp::Spec& s) { s.height = INT_MIN; }},
+        {"just over 256 MiB", DibError::OutOfMemory, [](bmp::Spec& s) { s.width = 16384, s.height = 5462; }},
     };
-    add("v4 header", DibError::UnknownFormat, [](bmp::Spec& s) { s.headerSize = 108; });
-    add("v5 header", DibError::UnknownFormat, [](bmp::Spec& s) { s.headerSize = 124; });
-    add("bit fields", DibError::ConversionError, [](bmp::Spec& s) { s.compression = 3; });
-    add("2 bits", DibError::ConversionError, [](bmp::Spec& s) { s.bits = 2; });
-    add("rle8 on 24 bits", DibError::ConversionError, [](bmp::Spec& s) { s.compression = 1; });
-    add("top-down rle", DibError::ConversionError, [](bmp::Spec& s) {
-        s.bits = 8;
-        s.compression = 1;
-        s.height = -2;
-        s.palette.assign(256, kRed);
-    });
-    add("zero width", DibError::OutOfMemory, [](bmp::Spec& s) { s.width = 0; });
-    add("negative width", DibError::OutOfMemory, [](bmp::Spec& s) { s.width = -2; });
-    add("zero height", DibError::OutOfMemory, [](bmp::Spec& s) { s.height = 0; });
-    // Sizes whose product wraps in 32 bits must still count as huge.
-    add("absurd", DibError::OutOfMemory, [](bmp::Spec& s) { s.width = s.height = 0x10000; });
-    add("wide", DibError::OutOfMemory, [](bmp::Spec& s) { s.width = INT_MAX; });
-    add("most negative height", DibError::OutOfMemory, [](bmp::Spec& s) { s.height = INT_MIN; });
-    add("just over 256 MiB", DibError::OutOfMemory, [](bmp::Spec& s) {
-        s.width = 16384;
-        s.height = 5462;
-    });
     for (const Case& c : cases) {
+        bmp::Spec spec = base;
+        c.change(spec);
         DibError error;
-        EXPECT_FALSE(Decode(bmp::Build(c.spec), &error)) << c.what;
+        EXPECT_FALSE(Decode(bmp::Build(spec), &error)) << c.what;
         EXPECT_EQ(error, c.expected) << c.what;
     }
 }
@@ -294,67 +219,38 @@ TEST(BitmapDecoder, RejectsWhatItCannotConvert) {
 // pixels, run-length data) and files whose offsets or runs point past their
 // end are refused; run under ASan this also proves nothing past the end is read.
 TEST(BitmapDecoder, ShortOrLyingFilesAreRefusedWithoutOverread) {
-    std::vector<Bytes> files;
-    bmp::Spec core;  // core header, 1 bit, no padding in the last row
+    bmp::Spec core = Pic(8, 2, 1, {0xAA, 0, 0, 0, 0x55}, {kRed, kBlue});  // no padding after the last row
     core.headerSize = 12;
-    core.width = 8;
-    core.height = 2;
-    core.bits = 1;
-    core.palette = {kRed, kBlue};
-    core.pixelData = {0xAA, 0, 0, 0, 0x55};
-    files.push_back(bmp::Build(core));
-    bmp::Spec eight;
-    eight.width = 4;
-    eight.height = 2;
-    eight.bits = 8;
-    eight.palette.assign(256, kGreen);
-    eight.pixelData = {1, 2, 3, 4, 5, 6, 7, 8};
-    files.push_back(bmp::Build(eight));
-    eight.fileHeader = false;
-    files.push_back(bmp::Build(eight));
-    bmp::Spec rle;  // ends on end-of-picture while still inside the last row
-    rle.width = 4;
-    rle.height = 2;
-    rle.bits = 8;
-    rle.compression = 1;
-    rle.colorsUsed = 2;
-    rle.palette = {kRed, kBlue};
-    rle.pixelData = {4, 1, 0, 0, 4, 0, 0, 1};
-    files.push_back(bmp::Build(rle));
-    files.push_back(bmp::Solid24(4, 3, kWhite));
-
-    for (std::size_t f = 0; f < files.size(); ++f) {
-        DibError error;
-        ASSERT_TRUE(Decode(files[f], &error)) << "file " << f;
-        for (std::size_t n = 0; n < files[f].size(); ++n) {
-            EXPECT_FALSE(Decode(files[f], &error, n)) << "file " << f << " cut to " << n;
-            EXPECT_EQ(error, DibError::ConversionError) << "file " << f << " cut to " << n;
+    bmp::Spec eight = Pic(4, 2, 8, {1, 2, 3, 4, 5, 6, 7, 8}, std::vector<Colour>(256, kGreen));
+    bmp::Spec bare = eight;
+    bare.fileHeader = false;
+    // Ends on end-of-picture while still inside the last row.
+    bmp::Spec rle = Pic(4, 2, 8, {4, 1, 0, 0, 4, 0, 0, 1}, {kRed, kBlue}, 2, 1);
+    const Bytes files[] = {bmp::Build(core), bmp::Build(eight), bmp::Build(bare), bmp::Build(rle),
+                           bmp::Solid24(4, 3, kWhite)};
+    DibError error;
+    for (const Bytes& file : files) {
+        ASSERT_TRUE(Decode(file, &error)) << "whole file of " << file.size();
+        for (std::size_t n = 0; n < file.size(); ++n) {
+            EXPECT_FALSE(Decode(file, &error, n)) << "cut to " << n << " of " << file.size();
+            EXPECT_EQ(error, DibError::ConversionError) << "cut to " << n << " of " << file.size();
         }
     }
 
-    DibError error;
-    Bytes lying = bmp::Solid24(4, 3, kWhite);
-    lying[10] = 0xF0;  // pixel offset beyond the end
-    EXPECT_FALSE(Decode(lying, &error));
-    EXPECT_EQ(error, DibError::ConversionError);
-    lying = bmp::Solid24(4, 3, kWhite);
-    lying[13] = 0x80;  // pixel offset near 2^31
-    EXPECT_FALSE(Decode(lying, &error));
-    EXPECT_EQ(error, DibError::ConversionError);
-
-    bmp::Spec table;  // claims 200 colours, holds 2
-    table.bits = 8;
-    table.colorsUsed = 200;
-    table.palette = {kRed, kBlue};
-    EXPECT_FALSE(Decode(bmp::Build(table), &error));
-    EXPECT_EQ(error, DibError::ConversionError);
-
+    std::vector<Bytes> lying;
+    for (std::size_t at : {10, 13}) {  // pixel offset past the end, and near 2^31
+        lying.push_back(bmp::Solid24(4, 3, kWhite));
+        lying.back()[at] = 0x80;
+    }
+    lying.push_back(bmp::Build(Pic(1, 1, 8, {}, {kRed, kBlue}, 200)));  // claims 200 colours, holds 2
     rle.pixelData = {0, 9, 1, 2};  // a literal of 9 with 2 bytes behind it
-    EXPECT_FALSE(Decode(bmp::Build(rle), &error));
-    EXPECT_EQ(error, DibError::ConversionError);
+    lying.push_back(bmp::Build(rle));
     rle.pixelData = {0, 2, 1};  // a jump missing its second byte
-    EXPECT_FALSE(Decode(bmp::Build(rle), &error));
-    EXPECT_EQ(error, DibError::ConversionError);
+    lying.push_back(bmp::Build(rle));
+    for (const Bytes& file : lying) {
+        EXPECT_FALSE(Decode(file, &error)) << &file - lying.data();
+        EXPECT_EQ(error, DibError::ConversionError) << &file - lying.data();
+    }
 }
 
 TEST(BitmapFile, MessagesAreShownCaptionedError) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bmp {
@@ -31,6 +32,19 @@ inline void Put16(Bytes& b, std::uint32_t v) {
 inline void Put32(Bytes& b, std::uint32_t v) {
     Put16(b, v & 0xFFFF);
     Put16(b, v >> 16);
+}
+
+inline Spec Pic(int width, int height, std::uint16_t bits, Bytes pixels, std::vector<Colour> palette = {},
+                std::uint32_t colorsUsed = 0, std::uint32_t compression = 0) {
+    Spec s;
+    s.width = width;
+    s.height = height;
+    s.bits = bits;
+    s.pixelData = std::move(pixels);
+    s.palette = std::move(palette);
+    s.colorsUsed = colorsUsed;
+    s.compression = compression;
+    return s;
 }
 
 inline Bytes Build(const Spec& s) {
@@ -89,11 +103,7 @@ inline Bytes Rows24(int width, const std::vector<std::vector<Colour>>& rows) {
 
 // A uniform 24-bit picture.
 inline Bytes Solid24(int width, int height, Colour c) {
-    Spec s;
-    s.width = width;
-    s.height = height;
-    s.pixelData = Rows24(width, std::vector<std::vector<Colour>>(height, std::vector<Colour>(width, c)));
-    return Build(s);
+    return Build(Pic(width, height, 24, Rows24(width, std::vector<std::vector<Colour>>(height, std::vector<Colour>(width, c)))));
 }
 
 inline void Write(const std::string& path, const Bytes& bytes) {

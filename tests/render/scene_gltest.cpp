@@ -205,16 +205,35 @@ TEST_F(RenderScene, TexturesLoadIntoTheirSlotsUnskewed) {
     EXPECT_EQ(alignment, 4) << "the loader puts the default back";
 }
 
-TEST_F(RenderScene, MazeSeenFromTheStart) {
+// What the centre of the view shows from eye (x, 10, z).
+struct View {
+    const char* what;
+    double x, z, heading, pitch;
+    Colour centre;
+};
+
+TEST_F(RenderScene, RoomAndMazeAppearWhereTheGeometrySays) {
     ASSERT_NE(levelList, 0u);
-    DrawLevelFrom(256, 256, 0, 0);  // towards -z: ring 1's -z wall from inside
-    EXPECT_TRUE(PixelNear(640, 360, Scaled(kClay, 0.25)));
-    DrawLevelFrom(256, 256, 180, 0);  // out through ring 1's open side onto ring 2's +z wall
-    EXPECT_TRUE(PixelNear(640, 360, Scaled(kFloor1, 0.25)));
-    DrawLevelFrom(256, 256, 0, -80);  // up at the lid's underside
-    EXPECT_TRUE(PixelNear(640, 360, Scaled(kClay, 0.2)));
-    DrawLevelFrom(256, 256, 0, 80);  // down at the lightmapped floor
-    EXPECT_TRUE(PixelNear(640, 360, Times(kFloor, kLightFloor)));
+    const View views[] = {
+        {"start, towards -z: ring 1's -z wall, inner face", 256, 256, 0, 0, Scaled(kClay, 0.25)},
+        {"start, towards +z: out of ring 1 onto ring 2's +z wall", 256, 256, 180, 0, Scaled(kFloor1, 0.25)},
+        {"start, up: the lid's underside", 256, 256, 0, -80, Scaled(kClay, 0.2)},
+        {"start, down: the lightmapped floor", 256, 256, 0, 80, Times(kFloor, kLightFloor)},
+        {"ring 3's +z wall, outer face", 256, 345, 0, 0, Scaled(kWall1, 0.75)},
+        {"ring 4's +z wall, inner face", 256, 345, 180, 0, Scaled(kFloor1, 0.25)},
+        {"ring 5's -z wall, inner face", 256, 140, 0, 0, Scaled(kClay, 0.25)},
+        {"ring 4's -z wall, outer face", 256, 140, 180, 0, Scaled(kFloor1, 0.75)},
+        {"through ring 6's open -z side onto ring 5", 260, 90, 180, 0, Scaled(kClay, 0.75)},
+        {"back wall", 460, 60, 0, 0, Times(kWall, kLightBack)},
+        {"front wall", 460, 460, 180, 0, Times(kWall, kLightFront)},
+        {"left wall", 30, 60, 90, 0, Times(kWall, kLightLeft)},
+        {"right wall", 480, 60, 270, 0, Times(kWall, kLightRight)},
+        {"ceiling, between rings 1 and 2", 290, 256, 0, -85, Times(kCeiling, kLightCeiling)},
+    };
+    for (const View& v : views) {
+        DrawLevelFrom(v.x, v.z, v.heading, v.pitch);
+        EXPECT_TRUE(PixelNear(640, 360, v.centre)) << v.what;
+    }
 
     // The state the list leaves for the rest of the frame.
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
@@ -225,33 +244,6 @@ TEST_F(RenderScene, MazeSeenFromTheStart) {
     glGetFloatv(GL_CURRENT_COLOR, colour);
     EXPECT_FLOAT_EQ(colour[0], 0.25f);
     EXPECT_FLOAT_EQ(colour[3], 1.0f);
-}
-
-TEST_F(RenderScene, EachRingHasItsTextureAndShading) {
-    DrawLevelFrom(256, 345, 0, 0);  // between rings 3 and 4: ring 3's +z wall, outer face
-    EXPECT_TRUE(PixelNear(640, 360, Scaled(kWall1, 0.75)));
-    DrawLevelFrom(256, 345, 180, 0);  // ring 4's +z wall, inner face
-    EXPECT_TRUE(PixelNear(640, 360, Scaled(kFloor1, 0.25)));
-    DrawLevelFrom(256, 140, 0, 0);  // between rings 4 and 5: ring 5's -z wall, inner face
-    EXPECT_TRUE(PixelNear(640, 360, Scaled(kClay, 0.25)));
-    DrawLevelFrom(256, 140, 180, 0);  // ring 4's -z wall, outer face
-    EXPECT_TRUE(PixelNear(640, 360, Scaled(kFloor1, 0.75)));
-    // Outside ring 6 looking through its open -z side at ring 5's -z wall.
-    DrawLevelFrom(260, 90, 180, 0);
-    EXPECT_TRUE(PixelNear(640, 360, Scaled(kClay, 0.75)));
-}
-
-TEST_F(RenderScene, RoomWallsCeilingAndLightmaps) {
-    DrawLevelFrom(460, 60, 0, 0);
-    EXPECT_TRUE(PixelNear(640, 360, Times(kWall, kLightBack)));
-    DrawLevelFrom(460, 460, 180, 0);
-    EXPECT_TRUE(PixelNear(640, 360, Times(kWall, kLightFront)));
-    DrawLevelFrom(30, 60, 90, 0);
-    EXPECT_TRUE(PixelNear(640, 360, Times(kWall, kLightLeft)));
-    DrawLevelFrom(480, 60, 270, 0);
-    EXPECT_TRUE(PixelNear(640, 360, Times(kWall, kLightRight)));
-    DrawLevelFrom(290, 256, 0, -85);  // between rings 1 and 2, past the lid
-    EXPECT_TRUE(PixelNear(640, 360, Times(kCeiling, kLightCeiling)));
 }
 
 TEST_F(RenderScene, PortalsCoverTheWallsAndBlendWithTheCurrentFunction) {
