@@ -77,6 +77,18 @@ struct Scene {
     fs::path folder;
 };
 
+// The fixed state the game sets after building the level, and its projection.
+void SetFrameState() {
+    glEnable(GL_TEXTURE_2D);
+    glClearColor(0, 0, 0, 1);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60, 1280 / 720., 1, 1250);
+    glMatrixMode(GL_MODELVIEW);
+}
+
 Scene& TheScene() {
     static Scene scene;
     static bool made = false;
@@ -115,15 +127,7 @@ Scene& TheScene() {
     scene.multitexture = multitextureSupported = InitMultitexture();
     scene.loaded = LoadTextures();
     BuildLevelList();
-    // The fixed state the game sets after building the level.
-    glEnable(GL_TEXTURE_2D);
-    glClearColor(0, 0, 0, 1);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60, 1280 / 720., 1, 1250);
-    glMatrixMode(GL_MODELVIEW);
+    SetFrameState();
     return scene;
 }
 
@@ -378,13 +382,7 @@ TEST(RenderGameData, TheGamesOwnTexturesDrawTheLevel) {
     ASSERT_TRUE(LoadTextures());
     for (const TextureFile& file : kTextureFiles) EXPECT_NE(textures[file.slot], 0u) << file.path;
     BuildLevelList();
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60, 1280 / 720., 1, 1250);
-    glMatrixMode(GL_MODELVIEW);
+    SetFrameState();
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);  // what every frame after the first sees
 
     DrawLevelFrom(256, 256, 0, 0);
