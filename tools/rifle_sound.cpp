@@ -64,12 +64,14 @@ std::vector<std::int16_t> SynthesiseRifleShot() {
         double tail = 0.55 * tailTone2(tailTone1(white)) * (1.0 - std::exp(-t / 0.01)) * std::exp(-t / 0.14);
         dry[n] = crack + body + blast + tail;
     }
-    // Early reflections from the room's walls, duller than the direct sound.
+    // Early reflections from the room's walls: the later, the quieter and
+    // the duller, so that none of them comes back as a second crack.
     std::vector<double> wet(dry);
-    const struct { double delay, gain; } echoes[] = {{0.019, 0.35}, {0.043, 0.25}, {0.071, 0.16}, {0.113, 0.1}};
+    const struct { double delay, gain, dullness; } echoes[] = {
+        {0.019, 0.35, 0.55}, {0.043, 0.25, 0.7}, {0.071, 0.16, 0.82}, {0.113, 0.1, 0.9}};
     for (const auto& echo : echoes) {
         int offset = static_cast<int>(echo.delay * kSampleRate);
-        LowPass dull(0.6);
+        LowPass dull(echo.dullness);
         for (int n = offset; n < count; ++n) wet[n] += echo.gain * dull(dry[n - offset]);
     }
     HighPass dcBlock(0.997);
