@@ -78,16 +78,3 @@ TEST(Pacing, ClockBehindTheLastFrameCountsByItsDistance) {
     EXPECT_EQ(CountCalls("Sleep"), 25);
     EXPECT_NEAR(lastFrameTime, 0.065, 1e-9);
 }
-
-TEST(Pacing, MillisecondClockWithoutCounter) {
-    fake::Reset();
-    fake::state().counterPresent = false;
-    TimerInit();
-    lastFrameTime = 0;
-    fake::state().calls.clear();
-    fake::AdvanceClock(14);
-    WaitForFrameTime();
-    // 15 ticks read as 15.0000007 ms: one sleep is enough.
-    EXPECT_EQ(CountCalls("Sleep"), 1);
-    EXPECT_GE(frameElapsed, kFrameSeconds);
-}
