@@ -17,7 +17,6 @@ namespace {
 constexpr double kDamping = 0.800000011920929;  // 0.8 in single precision
 constexpr double kMovePerVelocity = 10.0;       // the player moves a tenth of its velocity
 constexpr double kPlayerRadius = 2.5;
-constexpr double kEyeHeight = 10.0;
 constexpr double kFrameSeconds = 0.014999999664723873;  // 0.015 in single precision
 
 double SecondsNow() { return TimerGetTime() / 1000.0; }

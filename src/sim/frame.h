@@ -2,6 +2,9 @@
 // pacing, once per idle step of the main loop.
 #pragma once
 
+// The eye stays at this height whatever the player's collision height.
+constexpr double kEyeHeight = 10.0;
+
 // Advances and draws one frame and waits out the rest of its 15 ms.
 // Always true; the main loop would end on false.
 bool RunFrame();

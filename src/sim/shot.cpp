@@ -4,13 +4,13 @@
 
 #include "app/game_state.h"
 #include "sim/collision.h"
+#include "sim/frame.h"
 #include "sim/particles.h"
 #include "sound/sound.h"
 
 namespace {
 
 constexpr double kDegreesToRadians = 0.01745329238474369;
-constexpr double kEyeHeight = 10.0;
 // Each step advances 0.2 units horizontally: the step is the view direction
 // divided by 5 cos(pitch).
 constexpr double kStepsPerUnit = 5.0;

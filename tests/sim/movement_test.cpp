@@ -8,6 +8,8 @@
 
 namespace {
 
+constexpr int kKeyW = 0x57;
+
 void PlacePlayer(double x, double z, double vx, double vz, double headingDegrees) {
     playerX = x, playerY = 7, playerZ = z;
     velocityX = vx, velocityZ = vz;
@@ -27,14 +29,14 @@ TEST(Movement, HeldKeySettlesAtTwoUnitsPerFrame) {
     active = true;
     fireRequested = false;
     PlacePlayer(500, 50, 0, 0, 90);
-    keys['W'] = true;
+    keys[kKeyW] = true;
     double step = 0;
     for (int frame = 0; frame < 80; ++frame) {
         const double x = playerX;
         IdleStep();
         step = x - playerX;
     }
-    keys['W'] = false;
+    keys[kKeyW] = false;
     EXPECT_NEAR(velocityX, -25, 1e-5);  // after the impulse, before the next damping
     EXPECT_NEAR(step, 2, 1e-6);
     EXPECT_LT(playerX, 500 - 150);
