@@ -48,6 +48,13 @@ bool SegmentHitsBox(const Vec3& a, const Vec3& b, const Solid& box) {
     return true;
 }
 
+// True when the segment from `from` to `to` passes through a solid box.
+bool Blocked(const Vec3& from, const Vec3& to) {
+    for (const Solid& box : kSolids)
+        if (SegmentHitsBox(from, to, box)) return true;
+    return false;
+}
+
 // How open a point is to the sky of the room: close to walls, corners and
 // the foot of the maze walls less ambient light gets in.
 float AmbientOpenness(RoomFace face, const Vec3& p) {
@@ -128,12 +135,6 @@ Vec3 FaceNormal(RoomFace face) {
         case RoomFace::RightWall: return {-1, 0, 0};
     }
     return {0, 1, 0};
-}
-
-bool Blocked(const Vec3& from, const Vec3& to) {
-    for (const Solid& box : kSolids)
-        if (SegmentHitsBox(from, to, box)) return true;
-    return false;
 }
 
 Image BakeLightmap(RoomFace face, int width, int height) {

@@ -33,9 +33,6 @@ enum class RoomFace { Floor, Ceiling, BackWall, FrontWall, LeftWall, RightWall }
 Vec3 FacePoint(RoomFace face, double s, double t);
 Vec3 FaceNormal(RoomFace face);  // pointing into the room
 
-// True when the segment from `from` to `to` passes through a solid box.
-bool Blocked(const Vec3& from, const Vec3& to);
-
 // The lightmap of a face, `width` x `height` texels, row 0 at t = 0.
 Image BakeLightmap(RoomFace face, int width, int height);
 
