@@ -1,0 +1,212 @@
+// The game's window on the real display (SDL2, Mesa, Xvfb at 1280x720x24):
+// what it looks like from the X server, the context it carries, and the
+// messages that X input becomes.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/game_state.h"
+#include "app/game_window.h"
+#include "platform/window.h"
+#include "x_display.h"
+
+namespace {
+
+// Messages taken from the queue until one with this code arrives, or 3 s pass.
+std::vector<plat::MSG> CollectUntil(plat::UINT message, plat::WPARAM wParam = 0, bool matchWParam = false) {
+    std::vector<plat::MSG> taken;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (std::chrono::steady_clock::now() < end) {
+        plat::MSG next{};
+        if (!plat::PeekMessage(&next)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            continue;
+        }
+        taken.push_back(next);
+        if (next.message == message && (!matchWParam || next.wParam == wParam)) break;
+    }
+    return taken;
+}
+
+bool Received(const std::vector<plat::MSG>& taken, plat::UINT message, plat::WPARAM wParam) {
+    for (const plat::MSG& m : taken)
+        if (m.message == message && m.wParam == wParam) return true;
+    return false;
+}
+
+class RealWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        // Start-up reads the game data from the working directory.
+        if (chdir(VELDRAKE_BINARY_DIR "/data") != 0) {
+            ASSERT_EQ(chdir("/tmp"), 0);
+        }
+        x = XOpenDisplay(nullptr);
+        ASSERT_NE(x, nullptr);
+        ASSERT_TRUE(CreateGameWindow("Veldrake", 1280, 720, 32, true));
+        window = xtest::WaitForWindow(x, "Veldrake", 5);
+    }
+    static void TearDownTestSuite() {
+        DestroyGameWindow();
+        XCloseDisplay(x);
+    }
+    static Display* x;
+    static Window window;
+};
+Display* RealWindow::x = nullptr;
+Window RealWindow::window = 0;
+
+TEST_F(RealWindow, OpensFullscreenAtTheGameSizeWithACurrentDoubleBufferedContext) {
+    ASSERT_NE(window, 0u) << "no mapped window titled Veldrake";
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(x, window, &attributes);
+    EXPECT_EQ(attributes.width, 1280);
+    EXPECT_EQ(attributes.height, 720);
+    EXPECT_TRUE(fullscreen) << "the display offers 1280x720 at 32 bits";
+
+    const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    ASSERT_NE(version, nullptr) << "no current context";
+    EXPECT_NE(std::string(version).find("Compatibility"), std::string::npos) << version;
+    GLboolean doubleBuffered = GL_FALSE;
+    glGetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
+    EXPECT_TRUE(doubleBuffered);
+    GLint depthBits = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+    EXPECT_GE(depthBits, 16);
+    EXPECT_NE(plat::wglGetProcAddress("glActiveTextureARB"), nullptr);
+
+    // The fixed state the frames rely on.
+    GLfloat clear[4] = {1, 1, 1, 0};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_EQ(clear[0] + clear[1] + clear[2], 0.0f);
+    EXPECT_EQ(clear[3], 1.0f);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    GLint depthFunction = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
+    EXPECT_EQ(depthFunction, GL_LEQUAL);
+}
+
+TEST_F(RealWindow, AFramesClearShowsBlackOnTheScreenAfterTheSwap) {
+    ASSERT_NE(window, 0u);
+    // Something red first, so that black can only come from the clear.
+    glDisable(GL_TEXTURE_2D);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glColor3f(1, 0, 0);
+    glRectf(-1, -1, 1, 1);
+    ASSERT_TRUE(plat::SwapBuffers(deviceContext));
+    glFinish();
+    XSync(x, False);
+    EXPECT_EQ(xtest::ScreenPixel(x, window, 640, 360), (std::array<int, 3>{255, 0, 0}));
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    ASSERT_TRUE(plat::SwapBuffers(deviceContext));
+    glFinish();
+    XSync(x, False);
+    EXPECT_EQ(xtest::ScreenPixel(x, window, 640, 360), (std::array<int, 3>{0, 0, 0}));
+    EXPECT_EQ(xtest::ScreenPixel(x, window, 5, 715), (std::array<int, 3>{0, 0, 0}));
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_TEXTURE_2D);
+}
+
+TEST_F(RealWindow, ZeroHeightGivesAOnePixelViewportAndTheWidthAsAspect) {
+    ResizeScene(640, 0);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 640);
+    EXPECT_EQ(viewport[3], 1);
+    GLdouble projection[16] = {};
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    EXPECT_NEAR(projection[5] / projection[0], 640.0, 1e-3);
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+    ResizeScene(1280, 720);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[3], 720);
+}
+
+TEST_F(RealWindow, XInputArrivesAsWindowMessagesWithVirtualKeyCodes) {
+    ASSERT_NE(window, 0u);
+    const std::string target = " --window " + std::to_string(window) + " ";
+    const struct {
+        const char* name;
+        plat::WPARAM code;
+    } keys[] = {{"w", 'W'}, {"a", 'A'}, {"s", 'S'}, {"d", 'D'}, {"Up", plat::VK_UP}, {"Down", plat::VK_DOWN},
+                {"Left", plat::VK_LEFT}, {"Right", plat::VK_RIGHT}, {"space", plat::VK_SPACE},
+                {"Escape", plat::VK_ESCAPE}, {"F1", plat::VK_F1}, {"Return", plat::VK_RETURN}};
+    for (const auto& key : keys) {
+        SCOPED_TRACE(key.name);
+        ASSERT_TRUE(xtest::Xdo("keydown" + target + key.name));
+        EXPECT_TRUE(Received(CollectUntil(plat::WM_KEYDOWN, key.code, true), plat::WM_KEYDOWN, key.code));
+        ASSERT_TRUE(xtest::Xdo("keyup" + target + key.name));
+        EXPECT_TRUE(Received(CollectUntil(plat::WM_KEYUP, key.code, true), plat::WM_KEYUP, key.code));
+    }
+
+    // A warp is reported later as a move to the new place, in client pixels.
+    ASSERT_TRUE(plat::SetCursorPos(123, 234));
+    auto taken = CollectUntil(plat::WM_MOUSEMOVE);
+    ASSERT_FALSE(taken.empty());
+    EXPECT_EQ(taken.back().message, plat::WM_MOUSEMOVE);
+    EXPECT_EQ(taken.back().lParam, plat::MakeLParam(123, 234));
+
+    ASSERT_TRUE(xtest::Xdo("click --window " + std::to_string(window) + " 1"));
+    taken = CollectUntil(plat::WM_LBUTTONDOWN);
+    ASSERT_FALSE(taken.empty());
+    EXPECT_EQ(taken.back().message, plat::WM_LBUTTONDOWN);
+
+    // A window manager's close becomes the close message; the window stays
+    // until the game tears it down.
+    xtest::SendDeleteWindow(x, window);
+    taken = CollectUntil(plat::WM_CLOSE);
+    ASSERT_FALSE(taken.empty());
+    EXPECT_EQ(taken.back().message, plat::WM_CLOSE);
+    EXPECT_NE(xtest::FindByTitle(x, DefaultRootWindow(x), "Veldrake"), 0u);
+}
+
+// Answers the next message box with this caption by pressing a key in it.
+std::thread AnswerBox(const std::string& caption, const std::string& key) {
+    return std::thread([caption, key] {
+        Display* display = XOpenDisplay(nullptr);
+        if (!display) return;
+        if (Window box = xtest::WaitForWindow(display, caption, 5))
+            xtest::Xdo("key --window " + std::to_string(box) + " " + key);
+        XCloseDisplay(display);
+    });
+}
+
+TEST_F(RealWindow, MessageBoxesAnswerYesOnReturnAndNoOnEscape) {
+    const char* question = "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?";
+    std::thread answer = AnswerBox("Tamo GL", "Return");
+    EXPECT_EQ(plat::MessageBox(nullptr, question, "Tamo GL", plat::MB_YESNO | plat::MB_ICONEXCLAMATION), plat::IDYES);
+    answer.join();
+    answer = AnswerBox("Tamo GL", "Escape");
+    EXPECT_EQ(plat::MessageBox(nullptr, question, "Tamo GL", plat::MB_YESNO | plat::MB_ICONEXCLAMATION), plat::IDNO);
+    answer.join();
+    answer = AnswerBox("ERROR", "Return");
+    EXPECT_EQ(plat::MessageBox(nullptr, "Program Will Now Close.", "ERROR", plat::MB_OK | plat::MB_ICONSTOP), plat::IDOK);
+    answer.join();
+}
+
+TEST_F(RealWindow, TeardownLeavesNoWindowBehind) {
+    DestroyGameWindow();
+    EXPECT_EQ(gameWindow, nullptr);
+    EXPECT_EQ(deviceContext, nullptr);
+    EXPECT_EQ(renderingContext, nullptr);
+    XSync(x, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(xtest::FindByTitle(x, DefaultRootWindow(x), "Veldrake"), 0u);
+}
+
+}  // namespace
