@@ -14,8 +14,6 @@ constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2;
-// No texture needs more; anything bigger is a lying header, not a picture.
-constexpr std::uint64_t kMaxPixelBytes = 256ull << 20;
 constexpr std::uint64_t kMaxFileBytes = 1ull << 30;
 
 std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
@@ -170,7 +168,7 @@ std::uint16_t PaletteEntryCount(const std::uint8_t* header) {
     }
 }
 
-ImagePtr DecodeDib(const std::uint8_t* data, std::size_t size, DibError* error) {
+ImagePtr DecodeDib(const std::uint8_t* data, std::size_t size, DibError* error, std::uint64_t pixelLimit) {
     *error = DibError::None;
     const bool fileHeader = size >= 2 && data[0] == 'B' && data[1] == 'M';
     const std::size_t headerAt = fileHeader ? kFileHeaderSize : 0;
@@ -196,7 +194,7 @@ ImagePtr DecodeDib(const std::uint8_t* data, std::size_t size, DibError* error) 
     }
     const std::int64_t rows = dib.height < 0 ? -dib.height : dib.height;
     if (dib.width <= 0 || rows == 0 ||
-        static_cast<std::uint64_t>(dib.width) * static_cast<std::uint64_t>(rows) * 3 > kMaxPixelBytes)
+        static_cast<std::uint64_t>(dib.width) * static_cast<std::uint64_t>(rows) * 3 > pixelLimit)
         return Fail(error, DibError::OutOfMemory);
 
     const std::uint64_t count = PaletteEntryCount(header);

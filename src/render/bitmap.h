@@ -24,9 +24,14 @@ const char* DibErrorText(DibError error);
 // for a core header, 40 for any other.
 std::uint16_t PaletteEntryCount(const std::uint8_t* header);
 
+// No texture needs more; anything bigger is a lying header, not a picture.
+constexpr std::uint64_t kMaxPixelBytes = 256ull << 20;
+
 // Decodes a whole bitmap file held in memory; never reads outside it.
-// Null with `*error` set when the bytes are not a bitmap it can convert.
-ImagePtr DecodeDib(const std::uint8_t* data, std::size_t size, DibError* error);
+// Null with `*error` set when the bytes are not a bitmap it can convert;
+// pictures of more than `pixelLimit` bytes count as out of memory.
+ImagePtr DecodeDib(const std::uint8_t* data, std::size_t size, DibError* error,
+                   std::uint64_t pixelLimit = kMaxPixelBytes);
 
 // Reads and decodes a file; every failure is shown in a message box
 // captioned "Error" before null is returned.
