@@ -7,6 +7,7 @@
 #include "app/message_loop.h"
 #include "app/startup.h"
 #include "platform/window.h"
+#include "sound/sound.h"
 
 namespace {
 
@@ -130,6 +131,8 @@ bool CreateGameWindow(const char* title, int width, int height, int bits, bool f
 }
 
 void DestroyGameWindow() {
+    for (SoundBuffer& sound : shotSounds) sound.Release();
+    soundSystem.Release();
     if (renderingContext) {
         if (!plat::wglMakeCurrent(nullptr, nullptr)) ReportShutdownError("Release Of DC And RC Failed.");
         if (!plat::wglDeleteContext(renderingContext)) ReportShutdownError("Release Rendering Context Failed.");

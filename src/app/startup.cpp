@@ -7,11 +7,16 @@
 #include "app/game_state.h"
 #include "platform/clock.h"
 #include "platform/window.h"
+#include "render/level.h"
+#include "render/multitexture.h"
+#include "render/textures.h"
+#include "sound/sound.h"
 
 namespace {
 
 // 0.001 as the millisecond clock has always stored it: in single precision.
 constexpr double kMillisecondClockSeconds = static_cast<double>(0.001f);
+constexpr std::uint32_t kShotSoundRate = 44100;  // whatever the file's own rate
 
 void SetFixedGlState() {
     glEnable(GL_TEXTURE_2D);
@@ -25,10 +30,23 @@ void SetFixedGlState() {
 }  // namespace
 
 bool InitScene() {
+    // Without the extension the level is not drawn but stays solid.
+    multitextureSupported = InitMultitexture();
+
+    if (!soundSystem.Initialize(gameWindow)) return false;
+    // A shot sound that cannot be made stays empty and its shots are silent.
+    for (SoundBuffer& sound : shotSounds) {
+        soundSystem.CreateSound("rifle.wav", sound);
+        sound.SetFrequency(kShotSoundRate);
+    }
+
     // The first mouse message is measured against (0, 0), so the view turns
     // once towards this centre; the detour makes sure a move is reported.
     plat::SetCursorPos(322, 240);
     plat::SetCursorPos(320, 240);
+
+    if (!LoadTextures()) return false;  // not one texture file could be read
+    BuildLevelList();  // after the extension check: the list depends on it
     SetFixedGlState();
     TimerInit();
     return true;

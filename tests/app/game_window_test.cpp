@@ -2,6 +2,9 @@
 // fullscreen fallback and the order of the releases.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -100,18 +103,31 @@ TEST_F(GameWindow, FullscreenStartAndTeardownInOrder) {
     EXPECT_EQ(format.a, 32);
     EXPECT_EQ(format.b, 16);
     EXPECT_EQ(format.flags, plat::PFD_DRAW_TO_WINDOW | plat::PFD_SUPPORT_OPENGL | plat::PFD_DOUBLEBUFFER);
+    // Shown, then the scene: extension lookups, cursor, timer.
+    const std::string lookup = "wglGetProcAddress";
     EXPECT_EQ(From("ShowWindow"),
-              (Names{"ShowWindow", "SetForegroundWindow", "SetFocus", "SetCursorPos", "SetCursorPos",
-                     "QueryPerformanceFrequency", "QueryPerformanceCounter"}));
+              (Names{"ShowWindow", "SetForegroundWindow", "SetFocus", lookup, lookup, lookup, lookup, lookup, lookup,
+                     "SetCursorPos", "SetCursorPos", "QueryPerformanceFrequency", "QueryPerformanceCounter"}));
     const auto cursor = fake::CallsNamed("SetCursorPos");
     EXPECT_EQ(cursor[1].a, 320);
     EXPECT_EQ(cursor[1].b, 240);
     EXPECT_TRUE(fake::CallsNamed("MessageBox").empty());
 
+    // The sound device is bound to the window and 45 shot sounds are made at 44100 Hz.
+    ASSERT_EQ(fake::AudioCallsNamed("CreateAudioOutput").size(), 1u);
+    EXPECT_EQ(fake::AudioCallsNamed("CreateAudioOutput")[0].window, fake::kWindow);
+    const auto rates = fake::AudioCallsNamed("SetVoiceFrequency");
+    ASSERT_EQ(rates.size(), 45u);
+    for (const auto& rate : rates) EXPECT_EQ(rate.value, 44100);
+    EXPECT_NE(textures[tex::floor], 0u);
+    EXPECT_FALSE(multitextureSupported);  // the double finds no entry points
+
     fake::state().calls.clear();
     DestroyGameWindow();
     EXPECT_EQ(fake::CallNames(), (Names{"wglMakeCurrent", "wglDeleteContext", "ReleaseDC", "DestroyWindow",
                                         "ChangeDisplaySettings", "ShowCursor"}));
+    EXPECT_EQ(fake::AudioCallsNamed("ReleaseVoice").size(), 45u);
+    EXPECT_EQ(fake::AudioCallNames().back(), "CloseAudioDevice");
     EXPECT_EQ(fake::state().cursorCount, 0);
     EXPECT_EQ(gameWindow, nullptr);
     EXPECT_EQ(deviceContext, nullptr);
@@ -150,6 +166,34 @@ TEST_F(GameWindow, RefusedModeAnsweredYesRunsWindowedWithTheCursorAndNoRestore) 
     EXPECT_EQ(boxes[1].caption, "ERROR");
     EXPECT_EQ(boxes[1].flags, plat::MB_OK | plat::MB_ICONSTOP);
     EXPECT_EQ(fake::CallNames().back(), "MessageBox");
+}
+
+TEST_F(GameWindow, SceneStartUpNeedsTheSoundOutputAndATextureButNotTheShotSound) {
+    fake::FailAudio(fake::AudioFail::CreateOutput);
+    EXPECT_FALSE(Create());
+    EXPECT_EQ(From("DestroyWindow"), (Names{"DestroyWindow", "ChangeDisplaySettings", "ShowCursor", "MessageBox"}));
+    EXPECT_EQ(fake::CallsNamed("MessageBox").at(0).text, "Initialization Failed.");
+    EXPECT_EQ(renderingContext, nullptr);
+
+    // A folder with the textures but no rifle.wav: silent shots, but a game.
+    char folder[] = "/tmp/veldrake-shell-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string textureLink = std::string(folder) + "/texture";
+    ASSERT_EQ(symlink((std::string(kGameData) + "/texture").c_str(), textureLink.c_str()), 0);
+    ResetShell(folder);
+    EXPECT_TRUE(Create());
+    EXPECT_TRUE(fake::AudioCallsNamed("CreateVoice").empty());
+    EXPECT_TRUE(fake::CallsNamed("MessageBox").empty());
+    DestroyGameWindow();
+
+    // Without a single texture there is nothing to show.
+    unlink(textureLink.c_str());
+    ResetShell(folder);
+    EXPECT_FALSE(Create());
+    EXPECT_EQ(fake::CallsNamed("MessageBox").at(0).text, "Initialization Failed.");
+    EXPECT_EQ(gameWindow, nullptr);
+    ResetShell();
+    rmdir(folder);
 }
 
 TEST_F(GameWindow, ShutdownFailuresAreReportedAndShutdownGoesOn) {

@@ -63,7 +63,7 @@ private:
 class RealGame : public ::testing::Test {
 protected:
     void SetUp() override {
-        x = XOpenDisplay(nullptr);
+        x = xtest::OpenDisplay();
         ASSERT_NE(x, nullptr);
         ASSERT_TRUE(game.Started());
         window = xtest::WaitForWindow(x, "Veldrake", 20);

@@ -14,6 +14,15 @@
 
 namespace xtest {
 
+// Windows come and go while the tree is walked (SDL makes short-lived ones
+// at start-up); asking about one that has just gone is not a failure.
+inline int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
+inline Display* OpenDisplay() {
+    XSetErrorHandler(IgnoreXError);
+    return XOpenDisplay(nullptr);
+}
+
 // A window's title: the UTF-8 one where set (SDL's message boxes set only
 // that), else the classic name.
 inline std::string TitleOf(Display* display, Window window) {
