@@ -2,6 +2,7 @@
 // queue read one message at a time, and SDL's own message boxes.
 #include <SDL.h>
 
+#include <algorithm>
 #include <deque>
 
 #include "platform/sdl_events.h"
@@ -17,6 +18,8 @@ struct Session {
     SDL_DisplayMode fullscreenMode{};
     int cursorCount = 0;  // the cursor shows while this is >= 0
     std::deque<MSG> posted;  // messages the game posted to itself (the quit message)
+    std::deque<MSG> events;  // SDL's events as messages, not yet taken
+    bool downSinceEmpty[256] = {};  // key-down taken since the queue last looked empty
 };
 
 Session session;
@@ -205,22 +208,32 @@ int MessageBox(Handle, const char* text, const char* caption, std::uint32_t type
     return pressed;
 }
 
+// A key-up right behind its key-down would clear the key before the game
+// ever looked at it (a quick tap, or a press and release that arrived during
+// one frame): it waits until the queue has once been reported empty.
+bool KeyUpTooSoon(const MSG& message) {
+    return message.message == WM_KEYUP && message.wParam < 256 && session.downSinceEmpty[message.wParam];
+}
+
 bool PeekMessage(MSG* message) {
     if (!session.posted.empty()) {
         *message = session.posted.front();
         session.posted.pop_front();
         return true;
     }
-    if (!VideoReady()) return false;
     SDL_Event event;
     MSG translated{};
-    while (SDL_PollEvent(&event)) {
-        if (sdl::TranslateEvent(event, session.window, &translated)) {
-            *message = translated;
-            return true;
-        }
+    while (VideoReady() && SDL_PollEvent(&event))
+        if (sdl::TranslateEvent(event, session.window, &translated)) session.events.push_back(translated);
+
+    if (session.events.empty() || KeyUpTooSoon(session.events.front())) {
+        std::fill(std::begin(session.downSinceEmpty), std::end(session.downSinceEmpty), false);
+        return false;
     }
-    return false;
+    *message = session.events.front();
+    session.events.pop_front();
+    if (message->message == WM_KEYDOWN && message->wParam < 256) session.downSinceEmpty[message->wParam] = true;
+    return true;
 }
 
 void TranslateMessage(const MSG*) {}  // the game reads no character messages

@@ -91,11 +91,10 @@ protected:
 };
 
 TEST_F(RealGame, EscapeEndsItWithinASecond) {
-    // Held down, as a player's finger holds it, until the game has gone.
-    ASSERT_TRUE(xtest::Xdo("keydown --window " + std::to_string(window) + " Escape"));
+    // A quick tap: press and release reach the game within one frame.
+    ASSERT_TRUE(xtest::Xdo("key --delay 0 --window " + std::to_string(window) + " Escape"));
     int code = -1;
     const double seconds = SecondsToExit(&code);
-    xtest::Xdo("keyup Escape");
     EXPECT_EQ(code, 0);
     EXPECT_LT(seconds, 1.0);
 }
