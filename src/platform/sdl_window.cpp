@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <vector>
 
 #include "platform/sdl_events.h"
 #include "platform/window.h"
@@ -13,7 +14,8 @@ namespace {
 
 struct Session {
     WindowProcedure windowProcedure = nullptr;
-    SDL_Window* window = nullptr;
+    std::vector<SDL_Window*> windows;  // every window made and not destroyed
+    SDL_Window* window = nullptr;      // the latest of them: messages and the cursor go with it
     bool fullscreenModeSet = false;  // a mode was granted and not restored since
     SDL_DisplayMode fullscreenMode{};
     int cursorCount = 0;  // the cursor shows while this is >= 0
@@ -27,7 +29,12 @@ char instanceTag;  // its address stands for the program's instance
 
 bool VideoReady() { return SDL_WasInit(SDL_INIT_VIDEO) != 0; }
 
-bool IsGameWindow(Handle handle) { return handle && handle == session.window; }
+// The window behind a handle (a device context is its window), or null.
+SDL_Window* Known(Handle handle) {
+    for (SDL_Window* window : session.windows)
+        if (handle == window) return window;
+    return nullptr;
+}
 
 // A mode of the first display with exactly this size and colour depth.
 bool FindDisplayMode(const DisplayMode& wanted, SDL_DisplayMode* found) {
@@ -103,7 +110,7 @@ int ShowCursor(bool show) {
 
 Handle CreateWindowEx(std::uint32_t, const char*, const char* title, std::uint32_t style, int x, int y, int width,
                       int height) {
-    if (!VideoReady() || session.window) return nullptr;
+    if (!VideoReady()) return nullptr;
     RequestFramebuffer();
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (style & WS_POPUP)
@@ -116,58 +123,62 @@ Handle CreateWindowEx(std::uint32_t, const char*, const char* title, std::uint32
         SDL_DestroyWindow(window);
         return nullptr;
     }
+    session.windows.push_back(window);
     session.window = window;
     return window;
 }
 
 bool DestroyWindow(Handle window) {
-    if (!IsGameWindow(window)) return false;
-    SDL_DestroyWindow(session.window);
-    session.window = nullptr;
+    SDL_Window* known = Known(window);
+    if (!known) return false;
+    SDL_DestroyWindow(known);
+    session.windows.erase(std::find(session.windows.begin(), session.windows.end(), known));
+    session.window = session.windows.empty() ? nullptr : session.windows.back();
     return true;
 }
 
 void ShowWindow(Handle window, int) {
-    if (IsGameWindow(window)) SDL_ShowWindow(session.window);
+    if (SDL_Window* known = Known(window)) SDL_ShowWindow(known);
 }
 
 void SetForegroundWindow(Handle window) {
-    if (IsGameWindow(window)) SDL_RaiseWindow(session.window);
+    if (SDL_Window* known = Known(window)) SDL_RaiseWindow(known);
 }
 
 void SetFocus(Handle window) {
-    if (IsGameWindow(window)) SDL_SetWindowInputFocus(session.window);
+    if (SDL_Window* known = Known(window)) SDL_SetWindowInputFocus(known);
 }
 
 // The window is its own device context.
-Handle GetDC(Handle window) { return IsGameWindow(window) ? window : nullptr; }
+Handle GetDC(Handle window) { return Known(window); }
 
-bool ReleaseDC(Handle window, Handle deviceContext) { return IsGameWindow(window) && deviceContext == window; }
+bool ReleaseDC(Handle window, Handle deviceContext) { return Known(window) && deviceContext == window; }
 
 int ChoosePixelFormat(Handle deviceContext, const PixelFormatDescriptor* descriptor) {
     // One format: the window's own double-buffered RGBA visual with 16 depth bits.
     const std::uint32_t needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
-    if (!IsGameWindow(deviceContext) || !descriptor || (descriptor->dwFlags & needed) != needed ||
+    if (!Known(deviceContext) || !descriptor || (descriptor->dwFlags & needed) != needed ||
         descriptor->iPixelType != PFD_TYPE_RGBA)
         return 0;
     return 1;
 }
 
 bool SetPixelFormat(Handle deviceContext, int format, const PixelFormatDescriptor*) {
-    return IsGameWindow(deviceContext) && format == 1;
+    return Known(deviceContext) && format == 1;
 }
 
 Handle wglCreateContext(Handle deviceContext) {
-    if (!IsGameWindow(deviceContext)) return nullptr;
-    return SDL_GL_CreateContext(session.window);
+    SDL_Window* known = Known(deviceContext);
+    return known ? SDL_GL_CreateContext(known) : nullptr;
 }
 
 bool wglMakeCurrent(Handle deviceContext, Handle renderingContext) {
     if (!deviceContext && !renderingContext) {
-        return !session.window || SDL_GL_MakeCurrent(session.window, nullptr) == 0;
+        return SDL_GL_MakeCurrent(nullptr, nullptr) == 0;
     }
-    if (!IsGameWindow(deviceContext) || !renderingContext) return false;
-    if (SDL_GL_MakeCurrent(session.window, renderingContext) != 0) return false;
+    SDL_Window* known = Known(deviceContext);
+    if (!known || !renderingContext) return false;
+    if (SDL_GL_MakeCurrent(known, renderingContext) != 0) return false;
     SDL_GL_SetSwapInterval(0);  // the game paces its own frames
     return true;
 }
@@ -181,8 +192,9 @@ bool wglDeleteContext(Handle renderingContext) {
 void* wglGetProcAddress(const char* name) { return VideoReady() ? SDL_GL_GetProcAddress(name) : nullptr; }
 
 bool SwapBuffers(Handle deviceContext) {
-    if (!IsGameWindow(deviceContext)) return false;
-    SDL_GL_SwapWindow(session.window);
+    SDL_Window* known = Known(deviceContext);
+    if (!known) return false;
+    SDL_GL_SwapWindow(known);
     return true;
 }
 

@@ -3,6 +3,7 @@
 // working directory holds the game data.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
