@@ -1,4 +1,4 @@
-// The window layer over SDL2: one window with an OpenGL context, SDL's event
+// The window layer over SDL2: windows with an OpenGL context, SDL's event
 // queue read one message at a time, and SDL's own message boxes.
 #include <SDL.h>
 
