@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "x_display.h"
+#include "gl_support/x_display.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "app/game_state.h"
 #include "app/game_window.h"
 #include "platform/window.h"
-#include "x_display.h"
+#include "gl_support/x_display.h"
 
 namespace {
 

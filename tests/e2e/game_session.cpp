@@ -1,5 +1,7 @@
 #include "e2e/game_session.h"
 
+#include "gl_support/x_display.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
@@ -7,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -30,24 +33,12 @@ std::string MakeTempDir() {
     return dir ? dir : "/tmp";
 }
 
-// Finds a mapped top-level window by its exact title.
+// Finds a mapped window by its exact title (message boxes set only a UTF-8 one).
 unsigned long FindWindow(Display* x, const std::string& title) {
-    Window root = DefaultRootWindow(x), parent = 0, *children = nullptr;
-    unsigned int count = 0;
-    unsigned long found = 0;
-    if (!XQueryTree(x, root, &root, &parent, &children, &count)) return 0;
-    for (unsigned int i = 0; i < count && !found; ++i) {
-        char* name = nullptr;
-        XWindowAttributes attributes;
-        if (XFetchName(x, children[i], &name) && name) {
-            if (title == name && XGetWindowAttributes(x, children[i], &attributes) &&
-                attributes.map_state == IsViewable)
-                found = children[i];
-            XFree(name);
-        }
-    }
-    if (children) XFree(children);
-    return found;
+    Window window = xtest::FindByTitle(x, DefaultRootWindow(x), title);
+    XWindowAttributes attributes;
+    if (window && XGetWindowAttributes(x, window, &attributes) && attributes.map_state == IsViewable) return window;
+    return 0;
 }
 
 }  // namespace
@@ -116,6 +107,7 @@ GameSession::GameSession(const SessionOptions& options) : options_(options) {
     close(fds[0]);
     if (got == 0) return;
     display_ = std::atoi(buffer);
+    XSetErrorHandler(xtest::IgnoreXError);
     x_ = XOpenDisplay(DisplayName().c_str());
     if (!x_) display_ = -1;
 }
@@ -227,10 +219,13 @@ Image GameSession::Screenshot() const {
     if (!x || !window_) return image;
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(x, window_, &attributes)) return image;
-    XImage* shot = XGetImage(x, window_, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+    // Only the part of the window that is on the screen can be read.
+    int width = std::min(attributes.width, WidthOfScreen(attributes.screen) - attributes.x);
+    int height = std::min(attributes.height, HeightOfScreen(attributes.screen) - attributes.y);
+    XImage* shot = XGetImage(x, window_, 0, 0, width, height, AllPlanes, ZPixmap);
     if (!shot) return image;
-    image.width = attributes.width;
-    image.height = attributes.height;
+    image.width = width;
+    image.height = height;
     image.rgb.resize(static_cast<size_t>(image.width) * image.height * 3);
     for (int y = 0; y < image.height; ++y)
         for (int xx = 0; xx < image.width; ++xx) {
@@ -244,18 +239,14 @@ Image GameSession::Screenshot() const {
     return image;
 }
 
+std::array<int, 2> GameSession::WindowSize() const {
+    XWindowAttributes attributes;
+    if (!x_ || !window_ || !XGetWindowAttributes(static_cast<Display*>(x_), window_, &attributes)) return {0, 0};
+    return {attributes.width, attributes.height};
+}
+
 void GameSession::CloseWindow() const {
-    Display* x = static_cast<Display*>(x_);
-    if (!x || !window_) return;
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window_;
-    event.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(x, window_, False, NoEventMask, &event);
-    XFlush(x);
+    if (x_ && window_) xtest::SendDeleteWindow(static_cast<Display*>(x_), window_);
 }
 
 bool GameSession::KeyInWindow(const std::string& title, const std::string& key) {
@@ -271,13 +262,7 @@ std::vector<std::string> GameSession::WindowTitles() const {
     Window root = DefaultRootWindow(x), parent = 0, *children = nullptr;
     unsigned int count = 0;
     if (!XQueryTree(x, root, &root, &parent, &children, &count)) return titles;
-    for (unsigned int i = 0; i < count; ++i) {
-        char* name = nullptr;
-        if (XFetchName(x, children[i], &name) && name) {
-            titles.emplace_back(name);
-            XFree(name);
-        }
-    }
+    for (unsigned int i = 0; i < count; ++i) titles.push_back(xtest::TitleOf(x, children[i]));
     if (children) XFree(children);
     return titles;
 }

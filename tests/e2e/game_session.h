@@ -52,7 +52,8 @@ public:
     void Click() const;
     void Pause(double seconds) const;
 
-    Image Screenshot() const;  // the game window's client area
+    Image Screenshot() const;  // the game window's client area, as far as it is on the screen
+    std::array<int, 2> WindowSize() const;
     // Asks the window to close, as a window manager's close button does.
     void CloseWindow() const;
     // Presses a key in the top-level window with this title (a message box).
