@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -138,6 +139,12 @@ bool GameSession::Launch() {
         out << "[general]\nchannels = stereo\nsample-type = int16\nfrequency = 44100\n"
             << "[wave]\nfile = " << audioPath_ << "\n";
     }
+    // The pointer waits where the game will put it, so the game's first mouse
+    // messages are known: the view starts at heading 5, pitch 30.
+    Xdo("mousemove 320 240");
+    look_.Apply(320, 240, &cursorX_, &cursorY_);
+    cursorX_ = 320;
+    cursorY_ = 240;
     std::string dataDir = options_.dataDir.empty() ? BuiltDataDir() : options_.dataDir;
     std::string binary = GameBinary();
     game_ = fork();
@@ -208,6 +215,104 @@ void GameSession::MoveMouse(int x, int y) const {
 }
 
 void GameSession::Click() const { Xdo("click 1"); }
+
+void GameSession::HoldKey(const std::string& key, double seconds) const {
+    Xdo("keydown " + key);
+    Pause(seconds);
+    Xdo("keyup " + key);
+}
+
+bool LookModel::Apply(int x, int y, int* warpX, int* warpY) {
+    const double divisor = 8.0;
+    bool warp = false;
+    *warpX = static_cast<int>(lastX);
+    *warpY = static_cast<int>(lastY);
+    if (x > 370) {
+        *warpX = 10;
+        warp = true;
+    } else if (x < 10) {
+        *warpX = 370;
+        warp = true;
+    }
+    if (y > 370) {
+        *warpY = 10;
+        warp = true;
+    } else if (y < 10) {
+        *warpY = 370;
+        warp = true;
+    }
+    // Every warp moves the cursor on both axes: the other one to its last place.
+    if (std::fabs(lastX - x) > 300) {
+        if (lastX > 180) heading += ((lastX - 360) - x) / divisor;
+        else if (x > 180) heading += (lastX - (x - 360)) / divisor;
+    } else {
+        heading += (lastX - x) / divisor;
+    }
+    if (std::fabs(lastY - y) > 300) {
+        if (lastY > 180) pitch -= ((lastY - 360) - y) / divisor;
+        else if (y > 180) pitch -= (lastY - (y - 360)) / divisor;
+    } else {
+        pitch -= (lastY - y) / divisor;
+    }
+    if (heading > 360) heading = 0;
+    else if (heading < 0) heading = 360;
+    if (pitch > 85) pitch = 85;
+    else if (pitch < -85) pitch = -85;
+    lastX = x;
+    lastY = y;
+    return warp;
+}
+
+void GameSession::MoveCursor(int x, int y) {
+    if (x == cursorX_ && y == cursorY_) return;
+    Xdo("mousemove --window " + std::to_string(window_) + " " + std::to_string(x) + " " + std::to_string(y));
+    cursorX_ = x;
+    cursorY_ = y;
+    int warpX = 0, warpY = 0;
+    if (look_.Apply(x, y, &warpX, &warpY)) {
+        // The game moves the cursor and then sees a move message for it.
+        Pause(0.12);
+        int ignoredX = 0, ignoredY = 0;
+        look_.Apply(warpX, warpY, &ignoredX, &ignoredY);
+        cursorX_ = warpX;
+        cursorY_ = warpY;
+    }
+    Pause(0.04);
+}
+
+// Moves `pixels` along one axis (towards the low bound when negative), across
+// the 10..370 box: at a bound one more pixel makes the game warp the cursor to
+// the other bound, which it credits as no motion at all.
+static void Sweep(int pixels, int* position, const std::function<void(int)>& moveTo) {
+    const int step = 40;
+    while (pixels != 0) {
+        if (pixels < 0) {
+            if (*position <= 10) {
+                moveTo(9);
+                continue;
+            }
+            int d = std::min({step, -pixels, *position - 10});
+            moveTo(*position - d);
+            pixels += d;
+        } else {
+            if (*position >= 370) {
+                moveTo(371);
+                continue;
+            }
+            int d = std::min({step, pixels, 370 - *position});
+            moveTo(*position + d);
+            pixels -= d;
+        }
+    }
+}
+
+void GameSession::TurnLeft(double degrees) {
+    Sweep(-static_cast<int>(std::lround(degrees * 8)), &cursorX_, [this](int x) { MoveCursor(x, cursorY_); });
+}
+
+void GameSession::TiltDown(double degrees) {
+    Sweep(static_cast<int>(std::lround(degrees * 8)), &cursorY_, [this](int y) { MoveCursor(cursorX_, y); });
+}
 
 void GameSession::Pause(double seconds) const {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
@@ -283,17 +388,21 @@ double Capture::Rms(double fromSeconds, double toSeconds) const {
     return std::sqrt(sum / static_cast<double>(to - from));
 }
 
-int Capture::CountOnsets(double threshold) const {
+std::vector<double> Capture::Onsets(double threshold) const {
+    std::vector<double> onsets;
     const size_t window = static_cast<size_t>(rate / 100);
-    if (window == 0) return 0;
-    int onsets = 0;
-    double previous = 0;
+    if (window == 0) return onsets;
+    double previous = 0, last = -1;
     for (size_t start = 0; start + window <= samples.size(); start += window) {
         double sum = 0;
         for (size_t i = start; i < start + window; ++i) sum += static_cast<double>(samples[i]) * samples[i];
         double rms = std::sqrt(sum / static_cast<double>(window));
+        double at = static_cast<double>(start) / rate;
         // A new shot is a sharp rise, also on top of the tail of the last one.
-        if (rms > threshold && rms > previous * 2.5 + threshold / 2) ++onsets;
+        if (rms > threshold && rms > previous * 2.5 + threshold / 2 && (last < 0 || at - last > 0.06)) {
+            onsets.push_back(at);
+            last = at;
+        }
         previous = rms;
     }
     return onsets;

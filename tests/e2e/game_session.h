@@ -24,6 +24,16 @@ struct Image {
     bool SavePpm(const std::string& path) const;
 };
 
+// The game's mouse look, as the player's hand knows it: the test keeps its
+// own account of every mouse message the game will see (its moves and the
+// game's cursor warps) so it knows where the view points.
+struct LookModel {
+    double heading = 0, pitch = 0, lastX = 0, lastY = 0;
+    // One mouse-move message at (x, y); true when the game answers it by
+    // warping the cursor, to (*warpX, *warpY).
+    bool Apply(int x, int y, int* warpX, int* warpY);
+};
+
 struct SessionOptions {
     std::string screen = "1280x720x24";
     std::string dataDir;        // working directory of the game; empty: the built data
@@ -50,6 +60,13 @@ public:
     void Key(const std::string& key) const;
     void MoveMouse(int x, int y) const;  // client coordinates of the game window
     void Click() const;
+    void HoldKey(const std::string& key, double seconds) const;
+
+    // Mouse look in the game's own units (8 pixels a degree), moving the
+    // cursor in short steps and across the game's warp bounds as a hand would.
+    void TurnLeft(double degrees);   // negative turns right
+    void TiltDown(double degrees);   // negative looks up
+    const LookModel& Look() const { return look_; }
     void Pause(double seconds) const;
 
     Image Screenshot() const;  // the game window's client area, as far as it is on the screen
@@ -79,6 +96,9 @@ private:
     int display_ = -1;
     void* x_ = nullptr;  // Display*
     unsigned long window_ = 0;
+    LookModel look_;
+    int cursorX_ = 320, cursorY_ = 240;
+    void MoveCursor(int x, int y);
     std::string workDir_;
     std::string audioPath_;
     std::string stderrPath_;
@@ -93,8 +113,9 @@ struct Capture {
     int rate = 0;
     std::vector<float> samples;
     double Rms(double fromSeconds, double toSeconds) const;
-    // Number of places where the level jumps from quiet to loud (window of 10 ms).
-    int CountOnsets(double threshold) const;
+    // Times (seconds) where the level jumps from quiet to loud, 10 ms windows,
+    // at least 60 ms apart.
+    std::vector<double> Onsets(double threshold) const;
 };
 bool ReadCapture(const std::string& path, Capture* capture);
 

@@ -1,0 +1,180 @@
+// Playing the real game: what a player sees and hears.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "e2e/game_session.h"
+
+using e2e::GameSession;
+using e2e::Image;
+
+namespace {
+
+struct Colour {
+    double r = 0, g = 0, b = 0;
+    double Brightness() const { return (r + g + b) / 3; }
+};
+
+// Mean colour of a rectangle, y from the top.
+Colour Mean(const Image& image, int x0, int y0, int x1, int y1) {
+    Colour c;
+    long n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            auto p = image.At(x, y);
+            c.r += p[0];
+            c.g += p[1];
+            c.b += p[2];
+            ++n;
+        }
+    if (n) c.r /= n, c.g /= n, c.b /= n;
+    return c;
+}
+
+// Mean absolute difference of two screenshots, sampled every 8th pixel.
+double Difference(const Image& a, const Image& b) {
+    double sum = 0;
+    long n = 0;
+    for (int y = 0; y < std::min(a.height, b.height); y += 8)
+        for (int x = 0; x < std::min(a.width, b.width); x += 8) {
+            auto p = a.At(x, y), q = b.At(x, y);
+            sum += std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]);
+            ++n;
+        }
+    return n ? sum / (3.0 * n) : 0;
+}
+
+void Keep(const Image& image, const char* name) {
+    if (const char* dir = std::getenv("VELDRAKE_E2E_SHOTS")) image.SavePpm(std::string(dir) + "/" + name + ".ppm");
+}
+
+void Print(const char* what, const Colour& c) {
+    std::printf("  %-28s r %.1f g %.1f b %.1f\n", what, c.r, c.g, c.b);
+}
+
+bool Start(GameSession& game) {
+    return game.ServerUp() && game.Launch() && game.WaitForWindow("Veldrake", 10);
+}
+
+// The central band of the view, above the crosshair.
+Colour ViewCentre(const Image& image) { return Mean(image, 520, 250, 760, 330); }
+
+}  // namespace
+
+TEST(Play, TheViewFollowsTheGeometryAndTheMouse) {
+    GameSession game;
+    ASSERT_TRUE(Start(game));
+    game.Pause(0.6);
+    // The cursor placed at start-up tilts the view 30 degrees down; level it.
+    game.TiltDown(-30);
+    ASSERT_DOUBLE_EQ(game.Look().pitch, 0);
+    ASSERT_DOUBLE_EQ(game.Look().heading, 5);
+    game.Pause(0.3);
+    const Image start = game.Screenshot();
+    Keep(start, "play-start");
+    ASSERT_EQ(start.width, 1280);
+
+    // Ring 1's inner -z wall fills the centre: clay, drawn at a quarter grey.
+    const Colour wall = ViewCentre(start);
+    Print("start, centre (ring 1 wall)", wall);
+    EXPECT_GT(wall.Brightness(), 8);
+    EXPECT_LT(wall.Brightness(), 90);
+    EXPECT_GT(wall.r, wall.b + 5) << "clay is reddish brown";
+    // The crosshair: bright arms around the centre, over the dark wall.
+    const Colour cross = Mean(start, 646, 358, 656, 362);
+    Print("crosshair arm", cross);
+    EXPECT_GT(cross.Brightness(), wall.Brightness() + 40);
+    // The weapon panel at the bottom left, tinted orange.
+    const Colour weapon = Mean(start, 170, 675, 320, 712);
+    const Colour besideWeapon = Mean(start, 400, 675, 550, 712);
+    Print("weapon panel", weapon);
+    EXPECT_GT(weapon.r, weapon.b + 40);
+    EXPECT_GT(weapon.r, besideWeapon.r + 30);
+
+    // Looking up: the lid's underside, darker still.
+    game.TiltDown(-80);
+    game.Pause(0.3);
+    const Image up = game.Screenshot();
+    Keep(up, "play-up");
+    const Colour lid = Mean(up, 320, 100, 960, 620);
+    const Colour wallWide = Mean(start, 320, 100, 960, 320);
+    Print("looking up (lid)", lid);
+    EXPECT_LT(lid.Brightness(), wallWide.Brightness());
+    EXPECT_GT(lid.r, lid.b);
+    game.TiltDown(80);
+
+    // Turned half round: out through ring 1's open side onto the lit floor
+    // and ring 2's steel wall.
+    game.TurnLeft(180);
+    ASSERT_DOUBLE_EQ(game.Look().heading, 185);
+    game.Pause(0.3);
+    const Image behind = game.Screenshot();
+    Keep(behind, "play-behind");
+    const Colour floor = Mean(behind, 440, 520, 840, 620);
+    const Colour startFloorBand = Mean(start, 440, 520, 840, 620);
+    Print("behind, lower band", floor);
+    Print("start, lower band", startFloorBand);
+    EXPECT_GT(floor.Brightness(), startFloorBand.Brightness() * 1.5);
+    EXPECT_GT(Difference(start, behind), 10);
+
+    // Walking forward moves the view.
+    game.HoldKey("w", 0.5);
+    game.Pause(0.5);
+    const Image walked = game.Screenshot();
+    Keep(walked, "play-walked");
+    EXPECT_GT(Difference(behind, walked), 4);
+
+    game.Key("Escape");
+    EXPECT_EQ(game.WaitExit(2), 0);
+}
+
+TEST(Play, ShotsSoundOnceASpaceCooldownAndOnEveryClickAndBurstAtTheCrosshair) {
+    GameSession game;
+    ASSERT_TRUE(Start(game));
+    game.Pause(0.6);
+    game.TiltDown(-30);  // level, facing ring 1's inner wall
+    game.Pause(0.3);
+    const Image before = game.Screenshot();
+
+    game.Click();
+    game.Pause(0.12);
+    const Image after = game.Screenshot();
+    Keep(after, "play-burst");
+    const double centreGain = Mean(after, 610, 330, 670, 390).Brightness() - Mean(before, 610, 330, 670, 390).Brightness();
+    const double edgeGain = Mean(after, 40, 40, 200, 200).Brightness() - Mean(before, 40, 40, 200, 200).Brightness();
+    std::printf("  burst: centre +%.1f, corner +%.1f\n", centreGain, edgeGain);
+    EXPECT_GT(centreGain, 8) << "smoke where the crosshair points";
+    EXPECT_LT(std::fabs(edgeGain), 3);
+    game.Pause(1.5);
+
+    // Space held for three seconds: at most one shot per 70 idle steps, and
+    // an idle step with a frame takes at least 15 ms.
+    game.HoldKey("space", 3.0);
+    game.Pause(1.5);
+    for (int i = 0; i < 5; ++i) {
+        game.Click();
+        game.Pause(0.4);
+    }
+    game.Pause(0.8);
+    game.Key("Escape");
+    ASSERT_EQ(game.WaitExit(3), 0);
+
+    e2e::Capture capture;
+    ASSERT_TRUE(e2e::ReadCapture(game.AudioPath(), &capture));
+    const auto onsets = capture.Onsets(0.02);
+    for (double t : onsets) std::printf("  shot heard at %.2f s\n", t);
+    ASSERT_GE(onsets.size(), 1u);
+    // The first click; 1.7 s later the space bar for 3 s; 1.5 s later five clicks.
+    const double first = onsets.front();
+    int space = 0, clicks = 0;
+    for (double t : onsets) {
+        if (t - first > 1.0 && t - first < 5.5) ++space;
+        if (t - first >= 5.5) ++clicks;
+    }
+    EXPECT_GE(space, 2);
+    EXPECT_LE(space, 4);
+    EXPECT_EQ(clicks, 5);
+    EXPECT_LT(capture.Rms(0, first - 0.05), 0.002) << "silence before the first shot";
+}
