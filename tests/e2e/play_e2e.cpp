@@ -178,3 +178,75 @@ TEST(Play, ShotsSoundOnceASpaceCooldownAndOnEveryClickAndBurstAtTheCrosshair) {
     EXPECT_EQ(clicks, 5);
     EXPECT_LT(capture.Rms(0, first - 0.05), 0.002) << "silence before the first shot";
 }
+
+namespace {
+
+// Turns the view to this heading (degrees; 0 looks towards -z, 90 towards -x).
+void Face(GameSession& game, double heading) {
+    for (int tries = 0; tries < 3; ++tries) {
+        const double d = std::fmod(heading - game.Look().heading + 540.0, 360.0) - 180.0;
+        if (std::fabs(d) < 0.01) break;
+        game.TurnLeft(d);
+    }
+    game.Pause(0.1);
+}
+
+// Walks until a wall stops the player: holds W long enough for the distance
+// even at a slow frame rate, then lets the player coast to a stop.
+void WalkTo(GameSession& game, double heading, double distance) {
+    Face(game, heading);
+    game.HoldKey("w", distance / 45.0 + 0.8);
+    game.Pause(0.4);
+}
+
+}  // namespace
+
+TEST(Play, WalkingIntoThePlusXPortalComesOutAtTheMinusXWall) {
+    GameSession game;
+    ASSERT_TRUE(Start(game));
+    game.Pause(0.6);
+    game.TiltDown(-30);
+    // Out of the maze, leaning on its walls: ring 1 opens to +z, ring 2 to -z,
+    // ring 3 to -x, ring 4 to +x, ring 5 to +z, ring 6 to -z.
+    WalkTo(game, 180, 48);   // out of ring 1, to ring 2's +z wall
+    WalkTo(game, 270, 48);   // to ring 2's +x wall
+    WalkTo(game, 0, 121);    // past ring 2's open side, to ring 3's -z wall
+    WalkTo(game, 90, 147);   // through ring 3's open side, to ring 4's -x wall
+    WalkTo(game, 180, 173);  // to ring 4's +z wall
+    WalkTo(game, 270, 225);  // past ring 4's open side, to ring 5's +x wall
+    WalkTo(game, 180, 52);   // past ring 5's open side, to ring 6's +z wall
+    WalkTo(game, 270, 26);   // to ring 6's +x wall
+    WalkTo(game, 0, 405);    // past ring 6's open side, to the room's -z wall
+    WalkTo(game, 270, 102);  // to the room's corner at +x, -z
+    Keep(game.Screenshot(), "portal-corner");
+
+    // Along the +x wall (on the left when facing +z), pressing into it: at the
+    // window the player passes to the far side and walks on beside the -x
+    // wall, whose orange portal then shows on the right of the view. Before
+    // that the right of the view shows only the room across from the +x wall.
+    Face(game, 190);
+    game.Xdo("keydown w");
+    bool crossed = false;
+    Image view;
+    for (int i = 0; i < 100 && !crossed; ++i) {
+        game.Pause(0.08);
+        view = game.Screenshot();
+        const Colour right = Mean(view, 960, 100, 1280, 600);
+        std::printf("  %d: right r-b %.1f\n", i, right.r - right.b);
+        crossed = right.r > right.b + 30;
+    }
+    game.Xdo("keyup w");
+    Keep(view, "portal-crossed");
+    ASSERT_TRUE(crossed) << "the player never came out beside the -x wall";
+    // Turned to the -x wall: its portal is close in front.
+    game.Pause(0.4);
+    Face(game, 90);
+    game.Pause(0.2);
+    const Image back = game.Screenshot();
+    Keep(back, "portal-back");
+    const Colour glow = Mean(back, 320, 120, 960, 600);
+    Print("facing -x after the pass", glow);
+    EXPECT_GT(glow.r, glow.b + 30) << "the orange portal on the -x wall, close in front";
+    game.Key("Escape");
+    EXPECT_EQ(game.WaitExit(2), 0);
+}
