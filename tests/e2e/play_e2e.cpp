@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "e2e/game_session.h"
 
@@ -191,12 +192,21 @@ void Face(GameSession& game, double heading) {
     game.Pause(0.1);
 }
 
-// Walks until a wall stops the player: holds W long enough for the distance
-// even at a slow frame rate, then lets the player coast to a stop.
-void WalkTo(GameSession& game, double heading, double distance) {
+// Walks until a wall stops the player: holds W until the view stands still,
+// however fast or slow the frames come.
+void WalkTo(GameSession& game, double heading) {
     Face(game, heading);
-    game.HoldKey("w", distance / 45.0 + 0.8);
-    game.Pause(0.4);
+    game.Xdo("keydown w");
+    Image previous = game.Screenshot();
+    for (int i = 0; i < 240; ++i) {
+        game.Pause(0.25);
+        Image now = game.Screenshot();
+        const bool still = Difference(previous, now) < 0.3;
+        previous = std::move(now);
+        if (still && i > 0) break;
+    }
+    game.Xdo("keyup w");
+    game.Pause(0.3);
 }
 
 }  // namespace
@@ -208,16 +218,16 @@ TEST(Play, WalkingIntoThePlusXPortalComesOutAtTheMinusXWall) {
     game.TiltDown(-30);
     // Out of the maze, leaning on its walls: ring 1 opens to +z, ring 2 to -z,
     // ring 3 to -x, ring 4 to +x, ring 5 to +z, ring 6 to -z.
-    WalkTo(game, 180, 48);   // out of ring 1, to ring 2's +z wall
-    WalkTo(game, 270, 48);   // to ring 2's +x wall
-    WalkTo(game, 0, 121);    // past ring 2's open side, to ring 3's -z wall
-    WalkTo(game, 90, 147);   // through ring 3's open side, to ring 4's -x wall
-    WalkTo(game, 180, 173);  // to ring 4's +z wall
-    WalkTo(game, 270, 225);  // past ring 4's open side, to ring 5's +x wall
-    WalkTo(game, 180, 52);   // past ring 5's open side, to ring 6's +z wall
-    WalkTo(game, 270, 26);   // to ring 6's +x wall
-    WalkTo(game, 0, 405);    // past ring 6's open side, to the room's -z wall
-    WalkTo(game, 270, 102);  // to the room's corner at +x, -z
+    WalkTo(game, 180);  // out of ring 1, to ring 2's +z wall
+    WalkTo(game, 270);  // to ring 2's +x wall
+    WalkTo(game, 0);  // past ring 2's open side, to ring 3's -z wall
+    WalkTo(game, 90);  // through ring 3's open side, to ring 4's -x wall
+    WalkTo(game, 180);  // to ring 4's +z wall
+    WalkTo(game, 270);  // past ring 4's open side, to ring 5's +x wall
+    WalkTo(game, 180);  // past ring 5's open side, to ring 6's +z wall
+    WalkTo(game, 270);  // to ring 6's +x wall
+    WalkTo(game, 0);  // past ring 6's open side, to the room's -z wall
+    WalkTo(game, 270);  // to the room's corner at +x, -z
     Keep(game.Screenshot(), "portal-corner");
 
     // Along the +x wall (on the left when facing +z), pressing into it: at the
