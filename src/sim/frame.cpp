@@ -7,6 +7,7 @@
 #include "app/game_state.h"
 #include "app/startup.h"
 #include "platform/clock.h"
+#include "render/level.h"
 #include "render/overlays.h"
 #include "sim/collision.h"
 #include "sim/particles.h"
@@ -61,7 +62,7 @@ bool RunFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     MovePlayer();
     ApplyCamera();
-    glCallList(levelList);
+    DrawLevel();
     FireShot();
     if (burstActive) UpdateParticles();
     DrawOverlays();
