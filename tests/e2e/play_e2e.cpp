@@ -55,8 +55,14 @@ void Print(const char* what, const Colour& c) {
     std::printf("  %-28s r %.1f g %.1f b %.1f\n", what, c.r, c.g, c.b);
 }
 
-bool Start(GameSession& game) {
-    return game.ServerUp() && game.Launch() && game.WaitForWindow("Veldrake", 10);
+// Starts the game and levels the view: the cursor placed at start-up tilts it
+// 30 degrees down. The player then faces ring 1's inner -z wall.
+bool StartLevelled(GameSession& game) {
+    if (!game.ServerUp() || !game.Launch() || !game.WaitForWindow("Veldrake", 10)) return false;
+    game.Pause(0.6);
+    game.TiltDown(-30);
+    game.Pause(0.3);
+    return true;
 }
 
 // The central band of the view, above the crosshair.
@@ -66,13 +72,9 @@ Colour ViewCentre(const Image& image) { return Mean(image, 520, 250, 760, 330); 
 
 TEST(Play, TheViewFollowsTheGeometryAndTheMouse) {
     GameSession game;
-    ASSERT_TRUE(Start(game));
-    game.Pause(0.6);
-    // The cursor placed at start-up tilts the view 30 degrees down; level it.
-    game.TiltDown(-30);
+    ASSERT_TRUE(StartLevelled(game));
     ASSERT_DOUBLE_EQ(game.Look().pitch, 0);
     ASSERT_DOUBLE_EQ(game.Look().heading, 5);
-    game.Pause(0.3);
     const Image start = game.Screenshot();
     Keep(start, "play-start");
     ASSERT_EQ(start.width, 1280);
@@ -133,10 +135,7 @@ TEST(Play, TheViewFollowsTheGeometryAndTheMouse) {
 
 TEST(Play, ShotsSoundOnceASpaceCooldownAndOnEveryClickAndBurstAtTheCrosshair) {
     GameSession game;
-    ASSERT_TRUE(Start(game));
-    game.Pause(0.6);
-    game.TiltDown(-30);  // level, facing ring 1's inner wall
-    game.Pause(0.3);
+    ASSERT_TRUE(StartLevelled(game));
     const Image before = game.Screenshot();
 
     game.Click();
@@ -214,9 +213,7 @@ void WalkTo(GameSession& game, double heading) {
 
 TEST(Play, WalkingIntoThePlusXPortalComesOutAtTheMinusXWall) {
     GameSession game;
-    ASSERT_TRUE(Start(game));
-    game.Pause(0.6);
-    game.TiltDown(-30);
+    ASSERT_TRUE(StartLevelled(game));
     // Out of the maze, leaning on its walls: ring 1 opens to +z, ring 2 to -z,
     // ring 3 to -x, ring 4 to +x, ring 5 to +z, ring 6 to -z.
     WalkTo(game, 180);  // out of ring 1, to ring 2's +z wall
