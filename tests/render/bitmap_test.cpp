@@ -46,7 +46,7 @@ using bmp::Pic;
 
 TEST(BitmapDecoder, TwentyFourBitIsBgrBottomRowFirstAndUnpadded) {
     // Width 3: 9 bytes per row in the file, padded to 12; the image keeps 9.
-    bmp::Spec s = Pic(3, 2, 24, bmp::Rows24(3, {{kRed, kGreen, kBlue}, {kWhite, {1, 2, 3}, {10, 20, 30}}}));
+    bmp::Layout s = Pic(3, 2, 24, bmp::Rows24(3, {{kRed, kGreen, kBlue}, {kWhite, {1, 2, 3}, {10, 20, 30}}}));
     ASSERT_EQ(s.pixelData.size(), 24u);
     for (bool fileHeader : {true, false}) {  // without it the pixels follow the header
         s.fileHeader = fileHeader;
@@ -74,7 +74,7 @@ TEST(BitmapDecoder, TopDownRowsBecomeBottomUp) {
 
 TEST(BitmapDecoder, IndexedDepthsUseTheColourTable) {
     // 1 bit, packed from the most significant bit; info and core headers.
-    bmp::Spec one = Pic(10, 1, 1, {0b10110000, 0b01000000, 0, 0}, {kRed, kBlue});
+    bmp::Layout one = Pic(10, 1, 1, {0b10110000, 0b01000000, 0, 0}, {kRed, kBlue});
     const Colour expect1[10] = {kBlue, kRed, kBlue, kBlue, kRed, kRed, kRed, kRed, kRed, kBlue};
     for (std::uint32_t headerSize : {40u, 12u}) {
         one.headerSize = headerSize;
@@ -107,7 +107,7 @@ TEST(BitmapDecoder, EightBitTableSizeFollowsColoursUsed) {
     // start right after them.
     std::vector<Colour> twenty(20, kGreen);
     twenty[19] = kRed;
-    bmp::Spec s = Pic(2, 1, 8, {19, 3, 0, 0}, twenty, 20);
+    bmp::Layout s = Pic(2, 1, 8, {19, 3, 0, 0}, twenty, 20);
     s.fileHeader = false;
     image = DecodeOk(bmp::Build(s));
     ASSERT_TRUE(image);
@@ -156,7 +156,7 @@ TEST(BitmapDecoder, RunLengthEncodings) {
 }
 
 TEST(BitmapDecoder, CoreSizesAreUnsignedSixteenBit) {
-    bmp::Spec s = Pic(40000, 1, 24, bmp::Rows24(40000, {std::vector<Colour>(40000, kGreen)}));
+    bmp::Layout s = Pic(40000, 1, 24, bmp::Rows24(40000, {std::vector<Colour>(40000, kGreen)}));
     s.headerSize = 12;
     s.pixelData[3 * 39999] = 7;  // the last pixel's blue
     ImagePtr image = DecodeOk(bmp::Build(s));
@@ -166,7 +166,7 @@ TEST(BitmapDecoder, CoreSizesAreUnsignedSixteenBit) {
 }
 
 TEST(BitmapDecoder, PaletteEntryCountRules) {
-    bmp::Spec core, info;
+    bmp::Layout core, info;
     core.headerSize = 12;
     core.fileHeader = info.fileHeader = false;
     const std::pair<std::uint16_t, std::uint16_t> byBits[] = {{1, 2}, {4, 16}, {8, 256}, {24, 0}, {2, 0}};
@@ -183,34 +183,34 @@ TEST(BitmapDecoder, PaletteEntryCountRules) {
 }
 
 TEST(BitmapDecoder, RejectsWhatItCannotConvert) {
-    const bmp::Spec base = Pic(2, 2, 24, bmp::Rows24(2, {{kRed, kRed}, {kRed, kRed}}));
+    const bmp::Layout base = Pic(2, 2, 24, bmp::Rows24(2, {{kRed, kRed}, {kRed, kRed}}));
     struct Case {
         const char* what;
         DibError expected;
-        void (*change)(bmp::Spec&);
+        void (*change)(bmp::Layout&);
     };
     const Case cases[] = {
-        {"v4 header", DibError::UnknownFormat, [](bmp::Spec& s) { s.headerSize = 108; }},
-        {"v5 header", DibError::UnknownFormat, [](bmp::Spec& s) { s.headerSize = 124; }},
-        {"bit fields", DibError::ConversionError, [](bmp::Spec& s) { s.compression = 3; }},
-        {"2 bits", DibError::ConversionError, [](bmp::Spec& s) { s.bits = 2; }},
-        {"rle8 on 24 bits", DibError::ConversionError, [](bmp::Spec& s) { s.compression = 1; }},
+        {"v4 header", DibError::UnknownFormat, [](bmp::Layout& s) { s.headerSize = 108; }},
+        {"v5 header", DibError::UnknownFormat, [](bmp::Layout& s) { s.headerSize = 124; }},
+        {"bit fields", DibError::ConversionError, [](bmp::Layout& s) { s.compression = 3; }},
+        {"2 bits", DibError::ConversionError, [](bmp::Layout& s) { s.bits = 2; }},
+        {"rle8 on 24 bits", DibError::ConversionError, [](bmp::Layout& s) { s.compression = 1; }},
         {"top-down rle", DibError::ConversionError,
-         [](bmp::Spec& s) { s = Pic(2, -2, 8, {2, 0, 0, 1}, {kRed}, 1, 1); }},
-        {"zero width", DibError::OutOfMemory, [](bmp::Spec& s) { s.width = 0; }},
-        {"negative width", DibError::OutOfMemory, [](bmp::Spec& s) { s.width = -2; }},
-        {"zero height", DibError::OutOfMemory, [](bmp::Spec& s) { s.height = 0; }},
+         [](bmp::Layout& s) { s = Pic(2, -2, 8, {2, 0, 0, 1}, {kRed}, 1, 1); }},
+        {"zero width", DibError::OutOfMemory, [](bmp::Layout& s) { s.width = 0; }},
+        {"negative width", DibError::OutOfMemory, [](bmp::Layout& s) { s.width = -2; }},
+        {"zero height", DibError::OutOfMemory, [](bmp::Layout& s) { s.height = 0; }},
         // Sizes whose product wraps in 32 bits must still count as huge.
-        {"absurd", DibError::OutOfMemory, [](bmp::Spec& s) { s.width = s.height = 0x10000; }},
-        {"wide", DibError::OutOfMemory, [](bmp::Spec& s) { s.width = INT_MAX; }},
-        {"most negative height", DibError::OutOfMemory, [](bmp::Spec& s) { s.height = INT_MIN; }},
-        {"just over 256 MiB", DibError::OutOfMemory, [](bmp::Spec& s) { s.width = 16384, s.height = 5462; }},
+        {"absurd", DibError::OutOfMemory, [](bmp::Layout& s) { s.width = s.height = 0x10000; }},
+        {"wide", DibError::OutOfMemory, [](bmp::Layout& s) { s.width = INT_MAX; }},
+        {"most negative height", DibError::OutOfMemory, [](bmp::Layout& s) { s.height = INT_MIN; }},
+        {"just over 256 MiB", DibError::OutOfMemory, [](bmp::Layout& s) { s.width = 16384, s.height = 5462; }},
     };
     for (const Case& c : cases) {
-        bmp::Spec spec = base;
-        c.change(spec);
+        bmp::Layout layout = base;
+        c.change(layout);
         DibError error;
-        EXPECT_FALSE(Decode(bmp::Build(spec), &error)) << c.what;
+        EXPECT_FALSE(Decode(bmp::Build(layout), &error)) << c.what;
         EXPECT_EQ(error, c.expected) << c.what;
     }
 }
@@ -219,13 +219,13 @@ TEST(BitmapDecoder, RejectsWhatItCannotConvert) {
 // pixels, run-length data) and files whose offsets or runs point past their
 // end are refused; run under ASan this also proves nothing past the end is read.
 TEST(BitmapDecoder, ShortOrLyingFilesAreRefusedWithoutOverread) {
-    bmp::Spec core = Pic(8, 2, 1, {0xAA, 0, 0, 0, 0x55}, {kRed, kBlue});  // no padding after the last row
+    bmp::Layout core = Pic(8, 2, 1, {0xAA, 0, 0, 0, 0x55}, {kRed, kBlue});  // no padding after the last row
     core.headerSize = 12;
-    bmp::Spec eight = Pic(4, 2, 8, {1, 2, 3, 4, 5, 6, 7, 8}, std::vector<Colour>(256, kGreen));
-    bmp::Spec bare = eight;
+    bmp::Layout eight = Pic(4, 2, 8, {1, 2, 3, 4, 5, 6, 7, 8}, std::vector<Colour>(256, kGreen));
+    bmp::Layout bare = eight;
     bare.fileHeader = false;
     // Ends on end-of-picture while still inside the last row.
-    bmp::Spec rle = Pic(4, 2, 8, {4, 1, 0, 0, 4, 0, 0, 1}, {kRed, kBlue}, 2, 1);
+    bmp::Layout rle = Pic(4, 2, 8, {4, 1, 0, 0, 4, 0, 0, 1}, {kRed, kBlue}, 2, 1);
     const Bytes files[] = {bmp::Build(core), bmp::Build(eight), bmp::Build(bare), bmp::Build(rle),
                            bmp::Solid24(4, 3, kWhite)};
     DibError error;
@@ -256,7 +256,7 @@ TEST(BitmapDecoder, ShortOrLyingFilesAreRefusedWithoutOverread) {
 TEST(BitmapFile, MessagesAreShownCaptionedError) {
     fake::Reset();
     const std::string unknown = TempPath("v5");
-    bmp::Spec v5;
+    bmp::Layout v5;
     v5.headerSize = 124;
     v5.pixelData = {1, 2, 3, 0};
     bmp::Write(unknown, bmp::Build(v5));
@@ -267,7 +267,7 @@ TEST(BitmapFile, MessagesAreShownCaptionedError) {
     bmp::Write(shortFile, cut);
     EXPECT_FALSE(LoadBitmapFile(shortFile.c_str()));
     const std::string huge = TempPath("huge");
-    bmp::Spec big;
+    bmp::Layout big;
     big.width = big.height = 30000;
     bmp::Write(huge, bmp::Build(big));
     EXPECT_FALSE(LoadBitmapFile(huge.c_str()));

@@ -13,7 +13,7 @@ namespace bmp {
 using Bytes = std::vector<std::uint8_t>;
 using Colour = std::array<std::uint8_t, 3>;  // red, green, blue
 
-struct Spec {
+struct Layout {
     std::uint32_t headerSize = 40;  // 12 core, 40 info; 108 and 124 are filled with zeros past 40
     std::int32_t width = 1;
     std::int32_t height = 1;
@@ -34,9 +34,9 @@ inline void Put32(Bytes& b, std::uint32_t v) {
     Put16(b, v >> 16);
 }
 
-inline Spec Pic(int width, int height, std::uint16_t bits, Bytes pixels, std::vector<Colour> palette = {},
+inline Layout Pic(int width, int height, std::uint16_t bits, Bytes pixels, std::vector<Colour> palette = {},
                 std::uint32_t colorsUsed = 0, std::uint32_t compression = 0) {
-    Spec s;
+    Layout s;
     s.width = width;
     s.height = height;
     s.bits = bits;
@@ -47,7 +47,7 @@ inline Spec Pic(int width, int height, std::uint16_t bits, Bytes pixels, std::ve
     return s;
 }
 
-inline Bytes Build(const Spec& s) {
+inline Bytes Build(const Layout& s) {
     Bytes header;
     Put32(header, s.headerSize);
     if (s.headerSize == 12) {

@@ -52,7 +52,7 @@ Colour Scaled(Colour a, double f) {
 // Four texels across (so that linear filtering leaves each half pure), two rows.
 bmp::Bytes Halves(Colour left, Colour right) {
     return bmp::Build([&] {
-        bmp::Spec s;
+        bmp::Layout s;
         s.width = 4;
         s.height = 2;
         s.pixelData = bmp::Rows24(4, {{left, left, right, right}, {left, left, right, right}});
@@ -62,7 +62,7 @@ bmp::Bytes Halves(Colour left, Colour right) {
 
 // 2 x 2: 6-byte rows, which OpenGL's default unpack alignment would skew.
 bmp::Bytes Quadrants(Colour bottomLeft, Colour bottomRight, Colour topLeft, Colour topRight) {
-    bmp::Spec s;
+    bmp::Layout s;
     s.width = 2;
     s.height = 2;
     s.pixelData = bmp::Rows24(2, {{bottomLeft, bottomRight}, {topLeft, topRight}});
