@@ -51,6 +51,14 @@ void Keep(const Image& image, const char* name) {
     if (const char* dir = std::getenv("VELDRAKE_E2E_SHOTS")) image.SavePpm(std::string(dir) + "/" + name + ".ppm");
 }
 
+// Lets the frame settle, then takes (and, where asked, keeps) a screenshot.
+Image Snap(GameSession& game, const char* name) {
+    game.Pause(0.3);
+    Image image = game.Screenshot();
+    Keep(image, name);
+    return image;
+}
+
 void Print(const char* what, const Colour& c) {
     std::printf("  %-28s r %.1f g %.1f b %.1f\n", what, c.r, c.g, c.b);
 }
@@ -98,9 +106,7 @@ TEST(Play, TheViewFollowsTheGeometryAndTheMouse) {
 
     // Looking up: the lid's underside, darker still.
     game.TiltDown(-80);
-    game.Pause(0.3);
-    const Image up = game.Screenshot();
-    Keep(up, "play-up");
+    const Image up = Snap(game, "play-up");
     const Colour lid = Mean(up, 320, 100, 960, 620);
     const Colour wallWide = Mean(start, 320, 100, 960, 320);
     Print("looking up (lid)", lid);
@@ -112,9 +118,7 @@ TEST(Play, TheViewFollowsTheGeometryAndTheMouse) {
     // and ring 2's steel wall.
     game.TurnLeft(180);
     ASSERT_DOUBLE_EQ(game.Look().heading, 185);
-    game.Pause(0.3);
-    const Image behind = game.Screenshot();
-    Keep(behind, "play-behind");
+    const Image behind = Snap(game, "play-behind");
     const Colour floor = Mean(behind, 440, 520, 840, 620);
     const Colour startFloorBand = Mean(start, 440, 520, 840, 620);
     Print("behind, lower band", floor);
