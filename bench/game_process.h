@@ -3,11 +3,9 @@
 #pragma once
 
 #include <X11/Xlib.h>
-#include <dirent.h>
-#include <unistd.h>
+#include <sys/types.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -19,31 +17,6 @@ namespace bench {
 inline double NowMs() {
     using namespace std::chrono;
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
-// The game a session started: the child of this process running the binary.
-inline pid_t FindGameChild() {
-    DIR* proc = opendir("/proc");
-    if (!proc) return -1;
-    pid_t found = -1;
-    while (dirent* entry = readdir(proc)) {
-        const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
-        if (pid <= 0) continue;
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string line;
-        std::getline(stat, line);
-        // pid (comm) state ppid ...
-        const size_t close = line.rfind(')');
-        if (close == std::string::npos || line.find("(veldrake)") == std::string::npos) continue;
-        int parent = 0;
-        char state = 0;
-        if (std::sscanf(line.c_str() + close + 1, " %c %d", &state, &parent) == 2 && parent == getpid()) {
-            found = pid;
-            break;
-        }
-    }
-    closedir(proc);
-    return found;
 }
 
 // A line of /proc/<pid>/status in kB, e.g. "VmHWM"; -1 when not there.

@@ -37,7 +37,7 @@ double OnePlay() {
     options.audioDriver = "null";
     e2e::GameSession session(options);
     if (!session.Launch() || !session.WaitForWindow("Veldrake", 10)) return -1;
-    const pid_t game = bench::FindGameChild();
+    const pid_t game = session.GamePid();
     if (game <= 0) return -1;
     Play(session);
     if (!session.Running()) return -1;

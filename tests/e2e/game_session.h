@@ -80,6 +80,7 @@ public:
     // running after `seconds` (it is then killed) or died of a signal.
     int WaitExit(double seconds);
     bool Running();
+    pid_t GamePid() const { return game_; }  // -1 once the game has ended
     // Names of the top-level windows (message boxes show here by caption).
     std::vector<std::string> WindowTitles() const;
 
