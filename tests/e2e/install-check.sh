@@ -20,13 +20,13 @@ fi
 cd / && ALSOFT_DRIVERS=null "$launcher" 2>/dev/null &
 game=$!
 opened=no
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   xdotool search --name '^Veldrake$' >/dev/null 2>&1 && { opened=yes; break; }
   kill -0 "$game" 2>/dev/null || { echo "the installed game ended before its window opened"; exit 1; }
   sleep 0.1
 done
 # Escape could also dismiss a start-up error box, which ends the game with 0 too.
-[ "$opened" = yes ] || { echo "the installed game opened no window in 10 s"; kill "$game"; exit 1; }
+[ "$opened" = yes ] || { echo "the installed game opened no window in 30 s"; kill "$game"; exit 1; }
 sleep 0.5
 xdotool key Escape
 wait "$game"; rc=$?
