@@ -212,19 +212,20 @@ TEST_F(RenderedSound, ChannelLevelsFollowVolumeAndPanInHundredthsOfADecibel) {
 
     // A pan change while the sound plays lowers the far channel from then on;
     // the near one carries on from the same place, neither restarted nor cut
-    // (after the few milliseconds OpenAL takes to fade a moved voice back in).
+    // (after OpenAL's fade-in of a voice started part way, one mixing step of
+    // at most 2048 frames).
     SoundBuffer& tone = Make(0, "mono.wav");
     Recording heard;
     ASSERT_TRUE(tone.Play(false));
-    ASSERT_TRUE(heard.RenderSeconds(0.1));
+    ASSERT_TRUE(heard.Render(Frames(0.1) + 17));  // not a whole number of periods: a restart would show
     ASSERT_TRUE(tone.SetPan(-0.25f));
     EXPECT_TRUE(tone.IsPlaying());
     ASSERT_TRUE(heard.RenderSeconds(0.25));
-    const std::size_t change = Frames(0.1);
-    for (std::size_t at : {change - 50, change + Frames(0.01), change + Frames(0.1)})
+    const std::size_t change = Frames(0.1) + 17;
+    for (std::size_t at : {change - 50, change + 2048, change + Frames(0.1)})
         EXPECT_NEAR(heard.left[at], 12000 / 32768.0 * std::sin(2 * M_PI * 1000 * double(at) / 44100), 2e-4)
             << "left at frame " << at;
-    EXPECT_NEAR(20 * std::log10(capture::Peak(heard.right, change + Frames(0.01), change + Frames(0.1)) /
+    EXPECT_NEAR(20 * std::log10(capture::Peak(heard.right, change + 2048, change + Frames(0.1)) /
                                 capture::Peak(heard.right, 0, change)),
                 -25, 0.05);
     EXPECT_EQ(capture::Peak(heard.left, Frames(0.3) + 2, heard.Size()), 0.0) << "it ends where it would have";
