@@ -1,20 +1,43 @@
 // The audio layer over OpenAL Soft: the device is an ALC device, the output
 // mix its one context, and each voice an AL buffer holding the whole sound
 // with a source of its own to play it.
+//
+// Levels follow the hundredths-of-a-decibel law of the voice interface: a
+// voice at volume 0 and pan 0 sounds at its samples' own level in both
+// channels, and pan only ever lowers the far channel. OpenAL's panning of a
+// mono source cannot do that (straight ahead it is 4.5 dB down in both
+// channels), so every voice is handed to OpenAL as stereo with the pan
+// already applied to each channel, and played straight to the left and right
+// outputs.
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <AL/alext.h>
 
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/audio.h"
+#include "platform/audio_loopback.h"
 
 namespace {
 
 struct DeviceRecord {
     ALCdevice* device;
     ALCcontext* context;
+    bool loopback;  // mixes only when asked to render
+    DeviceRecord* next;  // the devices still open
 };
+
+// Open devices, so that any left open when the process ends are closed then:
+// OpenAL complains on stderr about a device nobody closed, and the game may
+// end before it ever got to releasing its sound.
+DeviceRecord* openDevices = nullptr;
+
+bool loopbackRequested = false;
+LPALCLOOPBACKOPENDEVICESOFT loopbackOpenDevice = nullptr;
+LPALCRENDERSAMPLESSOFT loopbackRender = nullptr;
 
 struct VoiceRecord {
     ALuint buffer;
@@ -47,15 +70,58 @@ ALenum OpenAlFormat(const plat::VoiceFormat& format) {
     return AL_NONE;
 }
 
+// Hundredths of a decibel (at most 0) to amplitude; the floor of the range is silence.
+double Amplitude(long level) {
+    if (level <= plat::VOLUME_MIN) return 0.0;
+    return std::pow(10.0, double(level) / 2000.0);
+}
+
+// The voice's samples as OpenAL plays them: 16-bit stereo, the left channel
+// lowered by a pan to the right and the right one by a pan to the left.
+std::vector<ALshort> PannedStereo(const VoiceRecord& voice) {
+    const bool wide = voice.alFormat == AL_FORMAT_MONO16 || voice.alFormat == AL_FORMAT_STEREO16;
+    const bool stereo = voice.alFormat == AL_FORMAT_STEREO8 || voice.alFormat == AL_FORMAT_STEREO16;
+    const double gain[2] = {Amplitude(voice.pan > 0 ? -voice.pan : 0), Amplitude(voice.pan < 0 ? voice.pan : 0)};
+    const std::size_t frames = voice.samples.size() / voice.frameBytes;
+    const unsigned char* in = voice.samples.data();
+    std::vector<ALshort> out(frames * 2);
+    for (std::size_t frame = 0; frame < frames; ++frame) {
+        for (int channel = 0; channel < 2; ++channel) {
+            const unsigned char* sample = in + frame * voice.frameBytes + (stereo ? channel * (wide ? 2 : 1) : 0);
+            // 8-bit samples are unsigned around 128; 16-bit ones signed, low byte first.
+            const int value = wide ? int(ALshort(sample[0] | sample[1] << 8)) : (int(sample[0]) - 128) * 256;
+            out[frame * 2 + channel] = ALshort(std::lround(value * gain[channel]));
+        }
+    }
+    return out;
+}
+
 // Gives the voice's samples to its AL buffer; OpenAL refuses new storage for
 // a buffer a source holds, so the source lets go of it meanwhile.
 bool Upload(VoiceRecord* voice) {
     alGetError();
     alSourceStop(voice->source);
     alSourcei(voice->source, AL_BUFFER, 0);
-    const std::size_t whole = voice->samples.size() / voice->frameBytes * voice->frameBytes;
-    alBufferData(voice->buffer, voice->alFormat, voice->samples.data(), ALsizei(whole), ALsizei(voice->samplesPerSec));
+    const std::vector<ALshort> played = PannedStereo(*voice);
+    if (played.size() * sizeof(ALshort) > std::size_t(INT_MAX)) return false;
+    alBufferData(voice->buffer, AL_FORMAT_STEREO16, played.data(), ALsizei(played.size() * sizeof(ALshort)),
+                 ALsizei(voice->samplesPerSec));
     alSourcei(voice->source, AL_BUFFER, ALint(voice->buffer));
+    return alGetError() == AL_NO_ERROR;
+}
+
+// Uploads again after a pan change; a voice that was playing or paused
+// carries on from the same sample.
+bool UploadKeepingPlace(VoiceRecord* voice) {
+    ALint state = AL_INITIAL, offset = 0;
+    alGetSourcei(voice->source, AL_SOURCE_STATE, &state);
+    alGetSourcei(voice->source, AL_SAMPLE_OFFSET, &offset);
+    if (!Upload(voice)) return false;
+    if (state == AL_PLAYING || state == AL_PAUSED) {
+        // Taken up by the next play, which for a paused voice is its resumption.
+        alSourcei(voice->source, AL_SAMPLE_OFFSET, offset);
+        if (state == AL_PLAYING) alSourcePlay(voice->source);
+    }
     return alGetError() == AL_NO_ERROR;
 }
 
@@ -70,9 +136,14 @@ bool IsPlaying(const VoiceRecord* voice) {
 namespace plat {
 
 AudioDevice OpenAudioDevice() {
-    ALCdevice* device = alcOpenDevice(nullptr);
+    ALCdevice* device = loopbackRequested ? loopbackOpenDevice(nullptr) : alcOpenDevice(nullptr);
     if (device == nullptr) return nullptr;
-    return new DeviceRecord{device, nullptr};
+    static const bool closedAtExit = std::atexit([] {
+        while (openDevices != nullptr) CloseAudioDevice(openDevices);
+    }) == 0;
+    (void)closedAtExit;
+    openDevices = new DeviceRecord{device, nullptr, loopbackRequested, openDevices};
+    return openDevices;
 }
 
 void CloseAudioDevice(AudioDevice device) {
@@ -80,6 +151,12 @@ void CloseAudioDevice(AudioDevice device) {
     if (record == nullptr) return;
     ReleaseAudioOutput(record);
     alcCloseDevice(record->device);
+    for (DeviceRecord** link = &openDevices; *link != nullptr; link = &(*link)->next) {
+        if (*link == record) {
+            *link = record->next;
+            break;
+        }
+    }
     delete record;
 }
 
@@ -87,14 +164,20 @@ AudioOutput CreateAudioOutput(AudioDevice device, Handle /*window: OpenAL mixes 
                               std::uint32_t samplesPerSec) {
     DeviceRecord* record = DeviceOf(device);
     if (record == nullptr || record->context != nullptr) return nullptr;
+    if (samplesPerSec == 0 || samplesPerSec > std::uint32_t(INT_MAX)) return nullptr;
+    // A loopback device has no format of its own: it mixes in float stereo
+    // without OpenAL's output limiter, so that what is rendered is the mix itself.
     const ALCint attributes[] = {ALC_FREQUENCY, ALCint(samplesPerSec), 0};
-    ALCcontext* context = alcCreateContext(record->device, attributes);
+    const ALCint loopbackAttributes[] = {ALC_FREQUENCY,     ALCint(samplesPerSec), ALC_FORMAT_CHANNELS_SOFT,
+                                         ALC_STEREO_SOFT,   ALC_FORMAT_TYPE_SOFT,  ALC_FLOAT_SOFT,
+                                         ALC_OUTPUT_LIMITER_SOFT, ALC_FALSE,       0};
+    ALCcontext* context = alcCreateContext(record->device, record->loopback ? loopbackAttributes : attributes);
     if (context == nullptr) return nullptr;
     if (!alcMakeContextCurrent(context)) {
         alcDestroyContext(context);
         return nullptr;
     }
-    // Pan is a direction only; distance must not change the volume.
+    // Distance must never change a voice's level.
     alDistanceModel(AL_NONE);
     record->context = context;
     return record;
@@ -130,8 +213,8 @@ Voice CreateVoice(AudioDevice device, const VoiceFormat& format, std::uint32_t b
         ReleaseVoice(voice);
         return nullptr;
     }
-    alSourcei(voice->source, AL_SOURCE_RELATIVE, AL_TRUE);
-    alSource3f(voice->source, AL_POSITION, 0.0f, 0.0f, -1.0f);
+    // Left to the left output and right to the right, unpanned by OpenAL.
+    alSourcei(voice->source, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
     if (!Upload(voice)) {
         ReleaseVoice(voice);
         return nullptr;
@@ -220,10 +303,8 @@ bool GetVoiceFrequency(Voice handle, std::uint32_t* hz) {
 bool SetVoiceVolume(Voice handle, long level) {
     VoiceRecord* voice = VoiceOf(handle);
     if (voice == nullptr || level < VOLUME_MIN || level > VOLUME_MAX) return false;
-    // Hundredths of a decibel to amplitude; the floor of the range is silence.
-    const float gain = level == VOLUME_MIN ? 0.0f : float(std::pow(10.0, double(level) / 2000.0));
     alGetError();
-    alSourcef(voice->source, AL_GAIN, gain);
+    alSourcef(voice->source, AL_GAIN, float(Amplitude(level)));
     if (alGetError() != AL_NO_ERROR) return false;
     voice->volume = level;
     return true;
@@ -239,15 +320,16 @@ bool GetVoiceVolume(Voice handle, long* level) {
 bool SetVoicePan(Voice handle, long pan) {
     VoiceRecord* voice = VoiceOf(handle);
     if (voice == nullptr || pan < PAN_LEFT || pan > PAN_RIGHT) return false;
-    // A direction on the unit circle in front of the listener, from hard
-    // left through straight ahead to hard right.
-    const double x = double(pan) / double(PAN_RIGHT);
-    const double z = -std::sqrt(1.0 - x * x);
-    alGetError();
-    alSource3f(voice->source, AL_POSITION, float(x), 0.0f, float(z));
-    if (alGetError() != AL_NO_ERROR) return false;
+    if (pan == voice->pan) return true;
+    if (voice->locked) {
+        voice->pan = pan;  // applied when the samples being written are handed back
+        return true;
+    }
+    const long before = voice->pan;
     voice->pan = pan;
-    return true;
+    if (UploadKeepingPlace(voice)) return true;
+    voice->pan = before;
+    return false;
 }
 
 bool GetVoicePan(Voice handle, long* pan) {
@@ -255,6 +337,27 @@ bool GetVoicePan(Voice handle, long* pan) {
     if (voice == nullptr || pan == nullptr) return false;
     *pan = voice->pan;
     return true;
+}
+
+bool UseLoopbackAudio() {
+    if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback")) return false;
+    loopbackOpenDevice =
+        reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+    loopbackRender = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
+    loopbackRequested = loopbackOpenDevice != nullptr && loopbackRender != nullptr;
+    return loopbackRequested;
+}
+
+bool RenderAudio(float* out, std::uint32_t frames) {
+    ALCcontext* current = alcGetCurrentContext();
+    if (out == nullptr || frames > std::uint32_t(INT_MAX) || current == nullptr) return false;
+    for (DeviceRecord* record = openDevices; record != nullptr; record = record->next) {
+        if (record->context == current && record->loopback) {
+            loopbackRender(record->device, out, ALCsizei(frames));
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace plat

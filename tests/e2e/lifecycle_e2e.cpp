@@ -45,6 +45,7 @@ TEST(Lifecycle, EscapeAndWindowCloseEndTheGameWithExitCodeZero) {
         game.Pause(0.5);
         game.Key("Escape");
         EXPECT_EQ(game.WaitExit(1.0), 0) << game.ErrorOutput();
+        EXPECT_EQ(game.ErrorOutput(), "") << "nothing on stderr on the way out";
     }
     {
         GameSession game;
@@ -53,6 +54,7 @@ TEST(Lifecycle, EscapeAndWindowCloseEndTheGameWithExitCodeZero) {
         game.Pause(0.5);
         game.CloseWindow();
         EXPECT_EQ(game.WaitExit(1.0), 0) << game.ErrorOutput();
+        EXPECT_EQ(game.ErrorOutput(), "") << "nothing on stderr on the way out";
     }
 }
 
@@ -74,6 +76,7 @@ TEST(Lifecycle, RefusedDisplayModeAsksAndYesPlaysInAWindow) {
     EXPECT_TRUE(game.Running());
     game.Key("Escape");
     EXPECT_EQ(game.WaitExit(2.0), 0) << game.ErrorOutput();
+    EXPECT_EQ(game.ErrorOutput(), "") << "nothing on stderr on the way out";
 }
 
 TEST(Lifecycle, RefusedDisplayModeAnsweredNoClosesTheProgram) {
@@ -88,6 +91,7 @@ TEST(Lifecycle, RefusedDisplayModeAnsweredNoClosesTheProgram) {
     EXPECT_EQ(std::count(titles.begin(), titles.end(), "Veldrake"), 0) << "no game window is created";
     ASSERT_TRUE(game.KeyInWindow("ERROR", "Return"));
     EXPECT_EQ(game.WaitExit(3.0), 0);
+    EXPECT_EQ(game.ErrorOutput(), "") << "the sound device is closed although the game never started";
 }
 
 TEST(Lifecycle, StartUpFailuresShowTheBoxAndExitWithZero) {
@@ -109,6 +113,7 @@ TEST(Lifecycle, StartUpFailuresShowTheBoxAndExitWithZero) {
         ASSERT_TRUE(HasTitle(game, "ERROR", 10)) << "expected the box \"Initialization Failed.\"";
         ASSERT_TRUE(game.KeyInWindow("ERROR", "Return"));
         EXPECT_EQ(game.WaitExit(3.0), 0) << game.ErrorOutput();
+        EXPECT_EQ(game.ErrorOutput(), "") << "nothing on stderr on the way out";
         fs::remove_all(options.dataDir);
     }
 }
