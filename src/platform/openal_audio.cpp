@@ -5,6 +5,7 @@
 #include <AL/alc.h>
 
 #include <cmath>
+#include <new>
 #include <vector>
 
 #include "platform/audio.h"
@@ -31,7 +32,13 @@ struct VoiceRecord {
     long pan;
 };
 
-constexpr std::uint32_t kLargestVoiceBytes = 0x0FFFFFFF;
+// Sample memory all voices may hold together (each voice keeps its samples
+// once here for locking and once more in OpenAL). Our own rifle sound takes
+// 45 x 43 KiB; a modder's few seconds of CD-quality stereo still fit 45 times.
+// A voice that would pass it is not made: that sound stays silent, where 45
+// copies of a large file would take gigabytes.
+constexpr std::uint64_t kVoiceMemoryBudget = 64u << 20;
+std::uint64_t voiceMemoryHeld = 0;
 
 DeviceRecord* DeviceOf(plat::AudioDevice device) { return static_cast<DeviceRecord*>(device); }
 VoiceRecord* VoiceOf(plat::Voice voice) { return static_cast<VoiceRecord*>(voice); }
@@ -114,13 +121,21 @@ Voice CreateVoice(AudioDevice device, const VoiceFormat& format, std::uint32_t b
     const ALenum alFormat = OpenAlFormat(format);
     if (alFormat == AL_NONE || format.samplesPerSec == 0) return nullptr;
     const std::uint32_t frameBytes = format.channels * format.bitsPerSample / 8u;
-    if (byteCount < frameBytes || byteCount > kLargestVoiceBytes) return nullptr;
+    if (byteCount < frameBytes || byteCount > kVoiceMemoryBudget - voiceMemoryHeld) return nullptr;
 
-    auto* voice = new VoiceRecord{};
+    // Memory that cannot be had makes a silent voice, not the end of the game.
+    auto* voice = new (std::nothrow) VoiceRecord{};
+    if (voice == nullptr) return nullptr;
+    try {
+        voice->samples.assign(byteCount, format.bitsPerSample == 8 ? 0x80 : 0x00);  // silence
+    } catch (const std::bad_alloc&) {
+        delete voice;
+        return nullptr;
+    }
+    voiceMemoryHeld += byteCount;
     voice->alFormat = alFormat;
     voice->samplesPerSec = format.samplesPerSec;
     voice->frameBytes = frameBytes;
-    voice->samples.assign(byteCount, format.bitsPerSample == 8 ? 0x80 : 0x00);  // silence
     voice->frequency = format.samplesPerSec;
 
     alGetError();
@@ -149,6 +164,7 @@ void ReleaseVoice(Voice handle) {
         }
         if (voice->buffer != 0) alDeleteBuffers(1, &voice->buffer);
     }
+    voiceMemoryHeld -= voice->samples.size();
     delete voice;
 }
 
