@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include <gtest/gtest.h>
@@ -47,6 +49,10 @@ TEST(WaveFile, OnlyRiffWaveFilesOpen) {
     EXPECT_FALSE(wave.Open(WriteFile(dir + "empty.wav", "").c_str()));
     EXPECT_FALSE(wave.Open(WriteFile(dir + "header.wav", std::string("RIFF\x04\0\0\0WA", 10)).c_str()));
     ExpectClosed(wave);
+    // Only regular files, and a pipe nobody writes to must not hold up the open.
+    ASSERT_EQ(mkfifo((dir + "pipe.wav").c_str(), 0644), 0);
+    EXPECT_FALSE(wave.Open((dir + "pipe.wav").c_str()));
+    EXPECT_FALSE(wave.Open(dir.c_str()));
     EXPECT_EQ(OpenDescriptors(), descriptors) << "a refused file is closed again";
     EXPECT_TRUE(wave.Open(WriteFile(dir + "good.wav", Riff(body)).c_str()));
 }
@@ -121,6 +127,14 @@ TEST(WaveFile, FileWithoutDataIsRefusedAndClosed) {
     const std::string huge = Riff(Chunk("fmt ", Format(1, 8000, 8)) + ChunkDeclaring("junk", 0xFFFFFFFFu, "") +
                                   Chunk("data", Ramp(4)));
     EXPECT_FALSE(wave.Open(WriteFile(dir + "huge.wav", huge).c_str()));
+    // A chunk list made to stall the search is given up on; a long honest one is not.
+    std::string empties;
+    for (int i = 0; i < 1000; ++i) empties += Chunk("junk", "");
+    EXPECT_TRUE(wave.Open(WriteFile(dir + "long.wav", Riff(Chunk("fmt ", Format(1, 8000, 8)) + empties +
+                                                          Chunk("data", Ramp(4)))).c_str()));
+    for (int i = 0; i < 99; ++i) empties += empties.substr(0, 8000);
+    EXPECT_FALSE(wave.Open(WriteFile(dir + "stall.wav", Riff(Chunk("fmt ", Format(1, 8000, 8)) + empties +
+                                                            Chunk("data", Ramp(4)))).c_str()));
     ExpectClosed(wave);
     EXPECT_EQ(OpenDescriptors(), descriptors);
 }
