@@ -1,27 +1,51 @@
-// Feeds arbitrary bytes to the bitmap decoder: it must either refuse them
-// with one of its messages or hand back an image whose every byte exists.
+// Feeds arbitrary bytes to the bitmap loader as a file on disk, through the
+// same entry point the game loads its textures with: it must either refuse
+// the file with one of its messages or hand back an image whose every byte
+// exists.
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "render/bitmap.h"
+#include "support/fake_platform.h"
 
-constexpr std::uint64_t kFuzzPixelLimit = 1u << 20;
+namespace {
+
+const std::string& ScratchFile() {
+    static const std::string path = [] {
+        const char* folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        return std::string(folder) + "/veldrake_bitmap_fuzz_" + std::to_string(getpid()) + ".bmp";
+    }();
+    return path;
+}
+
+}  // namespace
 
 // Read pixels end up here so that the reads are not optimised away.
 volatile unsigned pixelSink;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    DibError error = DibError::None;
-    // A few bytes of run-length data may describe a picture of 256 MiB; a
-    // lower limit keeps each run quick and still takes the refusal path.
-    ImagePtr image = DecodeDib(data, size, &error, kFuzzPixelLimit);
+    const char* path = ScratchFile().c_str();
+    std::FILE* file = std::fopen(path, "wb");
+    if (file == nullptr) return 0;
+    std::fwrite(data, 1, size, file);
+    std::fclose(file);
+
+    fake::Reset();
+    ImagePtr image = LoadBitmapFile(path);
+    std::remove(path);
+    const std::size_t boxes = fake::CallsNamed("MessageBox").size();
     if (!image) {
-        if (error == DibError::None) std::abort();  // refused without a reason
+        if (boxes != 1) std::abort();  // refused without saying why, or said it twice
         return 0;
     }
-    if (error != DibError::None || image->width <= 0 || image->height <= 0) std::abort();
+    if (boxes != 0 || image->width <= 0 || image->height <= 0) std::abort();
     const std::size_t bytes = static_cast<std::size_t>(image->width) * static_cast<std::size_t>(image->height) * 3;
+    if (bytes > kMaxPixelBytes) std::abort();
     unsigned sum = 0;
     for (std::size_t i = 0; i < bytes; i += 61) sum += image->pixels[i];
     sum += image->pixels[bytes - 1];  // the last byte belongs to the block too

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <cstdint>
+#include <new>
 
 #include "app/game_state.h"
 #include "platform/clock.h"
@@ -27,9 +28,7 @@ void SetFixedGlState() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
-}  // namespace
-
-bool InitScene() {
+bool InitSceneSteps() {
     // Without the extension the level is not drawn but stays solid.
     multitextureSupported = InitMultitexture();
 
@@ -50,6 +49,17 @@ bool InitScene() {
     SetFixedGlState();
     TimerInit();
     return true;
+}
+
+}  // namespace
+
+bool InitScene() {
+    // Running out of memory anywhere in here is a failed start, not a crash.
+    try {
+        return InitSceneSteps();
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 void TimerInit() {

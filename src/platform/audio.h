@@ -50,7 +50,8 @@ AudioOutput CreateAudioOutput(AudioDevice device, Handle window, std::uint32_t s
 void ReleaseAudioOutput(AudioOutput output);
 
 // A silent voice of byteCount bytes in the given format; null when the device
-// cannot take the format or the size.
+// cannot take the format or the size, or has not the memory for it (a layer
+// may cap what all its voices hold together): never an exception.
 Voice CreateVoice(AudioDevice device, const VoiceFormat& format, std::uint32_t byteCount);
 void ReleaseVoice(Voice voice);
 

@@ -16,6 +16,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <new>
 #include <vector>
 
 #include "platform/audio.h"
@@ -54,7 +55,19 @@ struct VoiceRecord {
     long pan;
 };
 
-constexpr std::uint32_t kLargestVoiceBytes = 0x0FFFFFFF;
+// Sample memory all voices may hold together: each voice keeps its samples
+// once here for locking, and OpenAL holds them again as 16-bit stereo (up to
+// four times the size, for 8-bit mono). Our own rifle sound takes about
+// 45 x 130 KiB; a modder's few seconds of CD-quality stereo still fit 45
+// times. A voice that would pass it is not made: that sound stays silent,
+// where 45 copies of a large file would take gigabytes.
+constexpr std::uint64_t kVoiceMemoryBudget = 64u << 20;
+std::uint64_t voiceMemoryHeld = 0;
+
+// What a voice of byteCount bytes costs against the budget.
+std::uint64_t VoiceCost(std::uint32_t byteCount, std::uint32_t frameBytes) {
+    return std::uint64_t(byteCount) + std::uint64_t(byteCount / frameBytes) * 2 * sizeof(ALshort);
+}
 
 DeviceRecord* DeviceOf(plat::AudioDevice device) { return static_cast<DeviceRecord*>(device); }
 VoiceRecord* VoiceOf(plat::Voice voice) { return static_cast<VoiceRecord*>(voice); }
@@ -102,7 +115,12 @@ bool Upload(VoiceRecord* voice) {
     alGetError();
     alSourceStop(voice->source);
     alSourcei(voice->source, AL_BUFFER, 0);
-    const std::vector<ALshort> played = PannedStereo(*voice);
+    std::vector<ALshort> played;
+    try {
+        played = PannedStereo(*voice);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     if (played.size() * sizeof(ALshort) > std::size_t(INT_MAX)) return false;
     alBufferData(voice->buffer, AL_FORMAT_STEREO16, played.data(), ALsizei(played.size() * sizeof(ALshort)),
                  ALsizei(voice->samplesPerSec));
@@ -197,13 +215,23 @@ Voice CreateVoice(AudioDevice device, const VoiceFormat& format, std::uint32_t b
     const ALenum alFormat = OpenAlFormat(format);
     if (alFormat == AL_NONE || format.samplesPerSec == 0) return nullptr;
     const std::uint32_t frameBytes = format.channels * format.bitsPerSample / 8u;
-    if (byteCount < frameBytes || byteCount > kLargestVoiceBytes) return nullptr;
+    if (byteCount < frameBytes || VoiceCost(byteCount, frameBytes) > kVoiceMemoryBudget - voiceMemoryHeld) {
+        return nullptr;
+    }
 
-    auto* voice = new VoiceRecord{};
+    // Memory that cannot be had makes a silent voice, not the end of the game.
+    auto* voice = new (std::nothrow) VoiceRecord{};
+    if (voice == nullptr) return nullptr;
+    try {
+        voice->samples.assign(byteCount, format.bitsPerSample == 8 ? 0x80 : 0x00);  // silence
+    } catch (const std::bad_alloc&) {
+        delete voice;
+        return nullptr;
+    }
+    voiceMemoryHeld += VoiceCost(byteCount, frameBytes);
     voice->alFormat = alFormat;
     voice->samplesPerSec = format.samplesPerSec;
     voice->frameBytes = frameBytes;
-    voice->samples.assign(byteCount, format.bitsPerSample == 8 ? 0x80 : 0x00);  // silence
     voice->frequency = format.samplesPerSec;
 
     alGetError();
@@ -232,6 +260,7 @@ void ReleaseVoice(Voice handle) {
         }
         if (voice->buffer != 0) alDeleteBuffers(1, &voice->buffer);
     }
+    voiceMemoryHeld -= VoiceCost(std::uint32_t(voice->samples.size()), voice->frameBytes);
     delete voice;
 }
 

@@ -6,6 +6,7 @@
 #include <deque>
 #include <vector>
 
+#include "platform/sdl_ending.h"
 #include "platform/sdl_events.h"
 #include "platform/window.h"
 
@@ -22,6 +23,7 @@ struct Session {
     std::deque<MSG> posted;  // messages the game posted to itself (the quit message)
     std::deque<MSG> events;  // SDL's events as messages, not yet taken
     bool downSinceEmpty[256] = {};  // key-down taken since the queue last looked empty
+    bool xQuitSent = false;
 };
 
 Session session;
@@ -84,7 +86,11 @@ bool RegisterClass(const WindowClass& windowClass) {
         // The game closes through its own window message; SDL's quit event
         // is left to signals.
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        sdl::InstallSignalHandlers();
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (driver && SDL_strcmp(driver, "x11") == 0) sdl::InstallXErrorHandler();
         SDL_DisableScreenSaver();
     }
     session.windowProcedure = windowClass.windowProcedure;
@@ -207,6 +213,9 @@ int MessageBox(Handle, const char* text, const char* caption, std::uint32_t type
         {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"},
     };
     const bool askYesNo = (type & 0xF) == MB_YESNO;
+    sdl::InstallSignalHandlers();
+    // A game asked to end answers no more questions: as if each box were closed.
+    if (sdl::Ending()) return askYesNo ? IDNO : IDOK;
     SDL_MessageBoxData box{};
     box.flags = IconFlags(type) | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
     box.title = caption;
@@ -214,7 +223,10 @@ int MessageBox(Handle, const char* text, const char* caption, std::uint32_t type
     box.numbuttons = askYesNo ? 2 : 1;
     box.buttons = askYesNo ? yesNo : ok;
     int pressed = 0;
-    if (SDL_ShowMessageBox(&box, &pressed) != 0) return 0;
+    sdl::BoxShowing(true);
+    const int shown = SDL_ShowMessageBox(&box, &pressed);
+    sdl::BoxShowing(false);
+    if (shown != 0) return sdl::Ending() ? (askYesNo ? IDNO : IDOK) : 0;
     // Closing the box without a button is a No, or the OK it only had.
     if (pressed < 0) return askYesNo ? IDNO : IDOK;
     return pressed;
@@ -231,6 +243,17 @@ bool PeekMessage(MSG* message) {
     if (!session.posted.empty()) {
         *message = session.posted.front();
         session.posted.pop_front();
+        return true;
+    }
+    // A signal closes the game as its window's close does; an X error ends it
+    // at once with the code X's own handler would have exited with.
+    if (sdl::TakeCloseRequest()) {
+        *message = MSG{session.window, WM_CLOSE, 0, 0};
+        return true;
+    }
+    if (sdl::XFailed() && !session.xQuitSent) {
+        session.xQuitSent = true;
+        *message = MSG{session.window, WM_QUIT, 1, 0};
         return true;
     }
     SDL_Event event;

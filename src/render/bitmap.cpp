@@ -1,11 +1,13 @@
 #include "render/bitmap.h"
 
-#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <string>
 
+#include "app/data_file.h"
 #include "platform/window.h"
 
 namespace {
@@ -14,7 +16,6 @@ constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2;
-constexpr std::uint64_t kMaxFileBytes = 1ull << 30;
 
 std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 std::uint32_t U32(const std::uint8_t* p) {
@@ -168,20 +169,33 @@ std::uint16_t PaletteEntryCount(const std::uint8_t* header) {
     }
 }
 
-ImagePtr DecodeDib(const std::uint8_t* data, std::size_t size, DibError* error, std::uint64_t pixelLimit) {
-    *error = DibError::None;
+namespace {
+
+// What the header says: the picture, where its colour table and its pixels
+// lie. Only the header's own bytes are looked at.
+struct DibHeader {
+    DibLayout dib;
+    std::int64_t rows;
+    bool core;
+    std::uint64_t count;  // colour-table entries
+    std::uint64_t tableAt;
+    std::uint64_t tableEnd;
+    std::uint64_t pixelsAt;
+};
+
+DibError ReadHeader(const std::uint8_t* data, std::size_t size, std::uint64_t pixelLimit, DibHeader* out) {
     const bool fileHeader = size >= 2 && data[0] == 'B' && data[1] == 'M';
     const std::size_t headerAt = fileHeader ? kFileHeaderSize : 0;
-    if (size < headerAt + 4) return Fail(error, DibError::ConversionError);
+    if (size < headerAt + 4) return DibError::ConversionError;
     const std::uint8_t* header = data + headerAt;
     const std::uint32_t headerSize = U32(header);
-    if (headerSize != kCoreHeaderSize && headerSize != kInfoHeaderSize)
-        return Fail(error, DibError::UnknownFormat);
-    if (size - headerAt < headerSize) return Fail(error, DibError::ConversionError);
+    if (headerSize != kCoreHeaderSize && headerSize != kInfoHeaderSize) return DibError::UnknownFormat;
+    if (size - headerAt < headerSize) return DibError::ConversionError;
 
-    DibLayout dib{};
-    const bool core = headerSize == kCoreHeaderSize;
-    if (core) {
+    DibLayout& dib = out->dib;
+    dib = DibLayout{};
+    out->core = headerSize == kCoreHeaderSize;
+    if (out->core) {
         dib.width = U16(header + 4);
         dib.height = U16(header + 6);
         dib.bitsPerPixel = U16(header + 10);
@@ -192,32 +206,52 @@ ImagePtr DecodeDib(const std::uint8_t* data, std::size_t size, DibError* error, 
         dib.bitsPerPixel = U16(header + 14);
         dib.compression = U32(header + 16);
     }
-    const std::int64_t rows = dib.height < 0 ? -dib.height : dib.height;
-    if (dib.width <= 0 || rows == 0 ||
-        static_cast<std::uint64_t>(dib.width) * static_cast<std::uint64_t>(rows) * 3 > pixelLimit)
-        return Fail(error, DibError::OutOfMemory);
+    out->rows = dib.height < 0 ? -dib.height : dib.height;
+    if (dib.width <= 0 || out->rows == 0 ||
+        static_cast<std::uint64_t>(dib.width) * static_cast<std::uint64_t>(out->rows) * 3 > pixelLimit)
+        return DibError::OutOfMemory;
 
-    const std::uint64_t count = PaletteEntryCount(header);
-    const std::uint64_t entrySize = core ? 3 : 4;
-    const std::uint64_t tableAt = headerAt + headerSize;
-    if (size - tableAt < count * entrySize) return Fail(error, DibError::ConversionError);
-    for (std::uint64_t i = 0; i < count && i < 256; ++i) {
-        const std::uint8_t* entry = data + tableAt + i * entrySize;
-        dib.palette[i] = {entry[2], entry[1], entry[0]};
+    out->count = PaletteEntryCount(header);
+    out->tableAt = headerAt + headerSize;
+    out->tableEnd = out->tableAt + out->count * (out->core ? 3 : 4);
+    out->pixelsAt = fileHeader ? U32(data + 10) : out->tableEnd;
+    return DibError::None;
+}
+
+// The most pixel data a picture of this shape can take. Run-length data has
+// no fixed length: one pixel per run and a line end on every row is the
+// longest an encoder writes; twice that leaves room for jumps and padding.
+std::uint64_t PixelDataBound(const DibHeader& header) {
+    const auto width = static_cast<std::uint64_t>(header.dib.width);
+    const auto rows = static_cast<std::uint64_t>(header.rows);
+    if (header.dib.compression == kRgb) return (header.dib.bitsPerPixel * width + 31) / 32 * 4 * rows;
+    return 2 * ((2 * width + 2) * rows + 2);
+}
+
+// The colour table into `header`, and whether its pixels can be converted.
+DibError ReadTable(const std::uint8_t* data, std::size_t size, DibHeader* header) {
+    if (size - header->tableAt < header->tableEnd - header->tableAt) return DibError::ConversionError;
+    const std::uint64_t entrySize = header->core ? 3 : 4;
+    for (std::uint64_t i = 0; i < header->count && i < 256; ++i) {
+        const std::uint8_t* entry = data + header->tableAt + i * entrySize;
+        header->dib.palette[i] = {entry[2], entry[1], entry[0]};
     }
-    const std::uint64_t pixelsAt = fileHeader ? U32(data + 10) : tableAt + count * entrySize;
-    if (!SupportedEncoding(dib) || pixelsAt > size) return Fail(error, DibError::ConversionError);
+    return SupportedEncoding(header->dib) ? DibError::None : DibError::ConversionError;
+}
 
+ImagePtr Convert(const DibHeader& header, const std::uint8_t* data, std::uint64_t available, DibError* error) {
+    const DibLayout& dib = header.dib;
+    const std::int64_t rows = header.rows;
     const std::size_t pixelBytes = static_cast<std::size_t>(dib.width * rows * 3);
     std::unique_ptr<std::uint8_t[]> pixels(new (std::nothrow) std::uint8_t[pixelBytes]);
     if (!pixels) return Fail(error, DibError::OutOfMemory);
     const Canvas canvas{pixels.get(), dib.width, rows};
     DibError converted;
     if (dib.compression == kRgb) {
-        converted = ConvertUncompressed(dib, data + pixelsAt, size - pixelsAt, canvas);
+        converted = ConvertUncompressed(dib, data, available, canvas);
     } else {
         std::memset(pixels.get(), 0, pixelBytes);
-        converted = ConvertRunLength(dib, data + pixelsAt, size - pixelsAt, canvas);
+        converted = ConvertRunLength(dib, data, available, canvas);
     }
     if (converted != DibError::None) return Fail(error, converted);
 
@@ -229,33 +263,52 @@ ImagePtr DecodeDib(const std::uint8_t* data, std::size_t size, DibError* error, 
     return image;
 }
 
+}  // namespace
+
+ImagePtr DecodeDib(const std::uint8_t* data, std::size_t size, DibError* error, std::uint64_t pixelLimit) {
+    *error = DibError::None;
+    DibHeader header;
+    DibError refused = ReadHeader(data, size, pixelLimit, &header);
+    if (refused == DibError::None) refused = ReadTable(data, size, &header);
+    if (refused == DibError::None && header.pixelsAt > size) refused = DibError::ConversionError;
+    if (refused != DibError::None) return Fail(error, refused);
+    return Convert(header, data + header.pixelsAt, size - header.pixelsAt, error);
+}
+
 namespace {
 
-enum class ReadResult { Ok, CannotOpen, TooBig };
+// Decodes from the file, reading the header, then the colour table, then
+// no more pixel data than a picture of the header's size can use. False
+// when the file cannot be read; otherwise the image or the decoder's error.
+bool ReadDib(int file, std::uint64_t fileSize, ImagePtr* image, DibError* error) {
+    *error = DibError::None;
+    std::uint8_t head[kFileHeaderSize + kInfoHeaderSize];
+    const auto headSize = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, sizeof head));
+    if (!ReadDataAt(file, head, headSize, 0)) return false;
+    DibHeader header;
+    *error = ReadHeader(head, headSize, kMaxPixelBytes, &header);
+    if (*error != DibError::None) return true;
 
-// The whole file, or why not. An empty file counts as unopenable, as an
-// empty file cannot be mapped into memory either.
-ReadResult ReadWholeFile(const char* fileName, std::unique_ptr<std::uint8_t[]>* bytes, std::size_t* size) {
-    std::FILE* file = std::fopen(fileName, "rb");
-    if (!file) return ReadResult::CannotOpen;
-    ReadResult result = ReadResult::CannotOpen;
-    struct stat info {};
-    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-        const std::uint64_t length = static_cast<std::uint64_t>(info.st_size);
-        if (length > kMaxFileBytes) {
-            result = ReadResult::TooBig;
-        } else {
-            bytes->reset(new (std::nothrow) std::uint8_t[length]);
-            if (!*bytes) {
-                result = ReadResult::TooBig;
-            } else if (std::fread(bytes->get(), 1, length, file) == length) {
-                *size = static_cast<std::size_t>(length);
-                result = ReadResult::Ok;
-            }
-        }
+    const std::uint64_t frontSize = std::min<std::uint64_t>(fileSize, std::max<std::uint64_t>(header.tableEnd, headSize));
+    std::unique_ptr<std::uint8_t[]> front(new (std::nothrow) std::uint8_t[frontSize]);
+    if (!front) {
+        *error = DibError::OutOfMemory;
+        return true;
     }
-    std::fclose(file);
-    return result;
+    if (!ReadDataAt(file, front.get(), frontSize, 0)) return false;
+    *error = ReadTable(front.get(), static_cast<std::size_t>(frontSize), &header);
+    if (*error == DibError::None && header.pixelsAt > fileSize) *error = DibError::ConversionError;
+    if (*error != DibError::None) return true;
+
+    const std::uint64_t pixelBytes = std::min(PixelDataBound(header), fileSize - header.pixelsAt);
+    std::unique_ptr<std::uint8_t[]> pixels(new (std::nothrow) std::uint8_t[pixelBytes + 1]);
+    if (!pixels) {
+        *error = DibError::OutOfMemory;
+        return true;
+    }
+    if (!ReadDataAt(file, pixels.get(), pixelBytes, header.pixelsAt)) return false;
+    *image = Convert(header, pixels.get(), pixelBytes, error);
+    return true;
 }
 
 void ShowError(const std::string& text) { plat::MessageBox(nullptr, text.c_str(), "Error", plat::MB_OK); }
@@ -264,25 +317,27 @@ void ShowError(const std::string& text) { plat::MessageBox(nullptr, text.c_str()
 
 ImagePtr DecodeDibFile(const char* fileName) {
     if (!fileName) fileName = "";
-    std::unique_ptr<std::uint8_t[]> bytes;
-    std::size_t size = 0;
-    switch (ReadWholeFile(fileName, &bytes, &size)) {
-        case ReadResult::CannotOpen:
-            ShowError(std::string("Failed to open DIB file ") + fileName + ".\n");
-            return nullptr;
-        case ReadResult::TooBig: ShowError(DibErrorText(DibError::OutOfMemory)); return nullptr;
-        case ReadResult::Ok: break;
+    std::uint64_t size = 0;
+    const int file = OpenDataFile(fileName, &size);
+    ImagePtr image;
+    DibError error = DibError::None;
+    // An empty file counts as unopenable, as it cannot be mapped into memory either.
+    const bool read = file >= 0 && size > 0 && ReadDib(file, size, &image, &error);
+    if (file >= 0) close(file);
+    if (!read) {
+        ShowError(std::string("Failed to open DIB file ") + fileName + ".\n");
+        return nullptr;
     }
-    DibError error;
-    ImagePtr image = DecodeDib(bytes.get(), size, &error);
     if (!image) ShowError(DibErrorText(error));
     return image;
 }
 
 ImagePtr LoadBitmapFile(const char* fileName) {
     if (!fileName) return nullptr;
-    std::FILE* probe = std::fopen(fileName, "r");
-    if (!probe) return nullptr;
-    std::fclose(probe);
+    // Only whether the name opens at all, and without waiting on a pipe:
+    // what it is decides the decoder, which reports it.
+    const int probe = open(fileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (probe < 0) return nullptr;
+    close(probe);
     return DecodeDibFile(fileName);
 }

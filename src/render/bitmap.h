@@ -24,8 +24,13 @@ const char* DibErrorText(DibError error);
 // for a core header, 40 for any other.
 std::uint16_t PaletteEntryCount(const std::uint8_t* header);
 
-// No texture needs more; anything bigger is a lying header, not a picture.
-constexpr std::uint64_t kMaxPixelBytes = 256ull << 20;
+// The largest picture taken: as many pixels as 2048 x 2048, sixty-four times
+// one of our own 256-pixel textures and the largest texture many OpenGL 1.1
+// cards take at all. A few bytes of run-length data can declare any size, so
+// a bigger one is refused as out of memory: eighteen of the largest still fit
+// in well under 1 GB once each is decoded (12 MiB) and handed to OpenGL with
+// its mipmaps (about 21 MiB).
+constexpr std::uint64_t kMaxPixelBytes = 2048 * 2048 * 3;
 
 // Decodes a whole bitmap file held in memory; never reads outside it.
 // Null with `*error` set when the bytes are not a bitmap it can convert;
@@ -33,7 +38,8 @@ constexpr std::uint64_t kMaxPixelBytes = 256ull << 20;
 ImagePtr DecodeDib(const std::uint8_t* data, std::size_t size, DibError* error,
                    std::uint64_t pixelLimit = kMaxPixelBytes);
 
-// Reads and decodes a file; every failure is shown in a message box
+// Reads and decodes a file, no further into it than the header says the
+// picture needs; every failure is shown in a message box
 // captioned "Error" before null is returned.
 ImagePtr DecodeDibFile(const char* fileName);
 

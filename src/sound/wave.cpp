@@ -1,8 +1,11 @@
 #include "sound/wave.h"
 
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <cstring>
+
+#include "app/data_file.h"
 
 namespace {
 
@@ -18,6 +21,10 @@ constexpr std::uint32_t kData = FourCC("data");
 constexpr std::uint32_t kFormatBytes = sizeof(WAVEFORMATEX);
 constexpr std::uint32_t kPlainFormatBytes = 16;  // a PCM record without its extra-size field
 constexpr std::uint64_t kLargestOffset = 0xFFFFFFFFu;
+// Sound files hold a handful of chunks. A file of tens of thousands of empty
+// ones is made to stall whoever walks it (every shot sound opens the file
+// twice), so a search gives up after this many.
+constexpr int kMaxChunksSearched = 1024;
 
 std::uint32_t LittleEndian32(const unsigned char* bytes) {
     return std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 | std::uint32_t(bytes[2]) << 16 |
@@ -52,19 +59,22 @@ bool FindSubChunk(std::FILE* file, const MMCKINFO& parent, std::uint32_t id, MMC
     const std::uint64_t parentEnd = std::uint64_t(parent.dwDataOffset) + parent.cksize;
     off_t here = ftello(file);
     if (here < 0) return false;
-    std::uint64_t position = std::uint64_t(here);
-    for (;;) {
+    std::uint64_t position = std::uint64_t(here), at = position;
+    for (int searched = 0; searched < kMaxChunksSearched; ++searched) {
         const std::uint64_t dataStart = position + 8;
         if (dataStart > parentEnd || dataStart > kLargestOffset) return false;
-        if (fseeko(file, off_t(position), SEEK_SET) != 0) return false;
+        // An empty chunk is followed by the next header right here.
+        if (position != at && fseeko(file, off_t(position), SEEK_SET) != 0) return false;
         std::uint32_t chunkId = 0, chunkSize = 0;
         if (!ReadChunkHeader(file, &chunkId, &chunkSize)) return false;
+        at = dataStart;
         if (chunkId == id) {
             *found = MMCKINFO{chunkId, chunkSize, 0, std::uint32_t(dataStart), 0};
             return true;
         }
         position = dataStart + chunkSize + (chunkSize & 1u);
     }
+    return false;
 }
 
 }  // namespace
@@ -76,16 +86,19 @@ WaveFile::~WaveFile() { Close(); }
 bool WaveFile::Open(const char* fileName) {
     if (!Close()) return false;
     if (fileName == nullptr) return false;
-    std::FILE* file = std::fopen(fileName, "rb");
-    if (file == nullptr) return false;
+    std::uint64_t end = 0;
+    const int descriptor = OpenDataFile(fileName, &end);
+    if (descriptor < 0) return false;
+    std::FILE* file = fdopen(descriptor, "rb");
+    if (file == nullptr) {
+        close(descriptor);
+        return false;
+    }
 
     auto fail = [file] {
         std::fclose(file);
         return false;
     };
-    if (fseeko(file, 0, SEEK_END) != 0) return fail();
-    const off_t end = ftello(file);
-    if (end < 0) return fail();
 
     riffChunk = MMCKINFO{};
     if (!DescendIntoFirstChunk(file, &riffChunk)) return fail();
@@ -107,7 +120,7 @@ bool WaveFile::Open(const char* fileName) {
     if (!FindSubChunk(file, riffChunk, kData, &found)) return fail();
 
     dataChunk = found;
-    fileSize = std::uint64_t(end);
+    fileSize = end;
     handle = file;
     isOpen = true;
     return true;

@@ -372,6 +372,26 @@ std::vector<std::string> GameSession::WindowTitles() const {
     return titles;
 }
 
+long GameSession::PeakResidentMiB() const {
+    if (game_ <= 0) return -1;
+    std::ifstream status("/proc/" + std::to_string(game_) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6) / 1024;
+    return -1;
+}
+
+bool GameSession::Signal(int signal) const { return game_ > 0 && kill(game_, signal) == 0; }
+
+bool GameSession::DestroyWindowFromOutside(const std::string& title) const {
+    Display* x = static_cast<Display*>(x_);
+    unsigned long window = x ? FindWindow(x, title) : 0;
+    if (!window) return false;
+    XDestroyWindow(x, window);
+    XSync(x, False);
+    return true;
+}
+
 std::string GameSession::ErrorOutput() const {
     std::ifstream in(stderrPath_);
     std::stringstream text;

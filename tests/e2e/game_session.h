@@ -84,6 +84,14 @@ public:
     // Names of the top-level windows (message boxes show here by caption).
     std::vector<std::string> WindowTitles() const;
 
+    // The game's peak resident memory so far, in MiB (-1 once it has ended).
+    long PeakResidentMiB() const;
+    // Sends a signal to the game, as a session or a terminal would.
+    bool Signal(int signal) const;
+    // Destroys the window with this title from the test's own X connection,
+    // as another program might.
+    bool DestroyWindowFromOutside(const std::string& title) const;
+
     std::string AudioPath() const { return audioPath_; }
     std::string DisplayName() const;
     // Everything the game printed on stderr (sanitizer reports land here).

@@ -204,7 +204,7 @@ TEST(BitmapDecoder, RejectsWhatItCannotConvert) {
         {"absurd", DibError::OutOfMemory, [](bmp::Layout& s) { s.width = s.height = 0x10000; }},
         {"wide", DibError::OutOfMemory, [](bmp::Layout& s) { s.width = INT_MAX; }},
         {"most negative height", DibError::OutOfMemory, [](bmp::Layout& s) { s.height = INT_MIN; }},
-        {"just over 256 MiB", DibError::OutOfMemory, [](bmp::Layout& s) { s.width = 16384, s.height = 5462; }},
+        {"just over 2048 x 2048 pixels", DibError::OutOfMemory, [](bmp::Layout& s) { s.width = 4096, s.height = 1025; }},
     };
     for (const Case& c : cases) {
         bmp::Layout layout = base;

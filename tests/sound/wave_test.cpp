@@ -121,6 +121,14 @@ TEST(WaveFile, FileWithoutDataIsRefusedAndClosed) {
     const std::string huge = Riff(Chunk("fmt ", Format(1, 8000, 8)) + ChunkDeclaring("junk", 0xFFFFFFFFu, "") +
                                   Chunk("data", Ramp(4)));
     EXPECT_FALSE(wave.Open(WriteFile(dir + "huge.wav", huge).c_str()));
+    // A chunk list made to stall the search is given up on; a long honest one is not.
+    std::string empties;
+    for (int i = 0; i < 1000; ++i) empties += Chunk("junk", "");
+    EXPECT_TRUE(wave.Open(WriteFile(dir + "long.wav", Riff(Chunk("fmt ", Format(1, 8000, 8)) + empties +
+                                                          Chunk("data", Ramp(4)))).c_str()));
+    for (int i = 0; i < 99; ++i) empties += empties.substr(0, 8000);
+    EXPECT_FALSE(wave.Open(WriteFile(dir + "stall.wav", Riff(Chunk("fmt ", Format(1, 8000, 8)) + empties +
+                                                            Chunk("data", Ramp(4)))).c_str()));
     ExpectClosed(wave);
     EXPECT_EQ(OpenDescriptors(), descriptors);
 }
