@@ -12,7 +12,9 @@
 #endif
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 // The system's headers map these names to their ANSI or wide entry points;
 // here they are the game's own functions, which call the ANSI ones.
@@ -123,10 +125,41 @@ int MessageBox(Handle owner, const char* text, const char* caption, std::uint32_
     return ::MessageBoxA(WindowOf(owner), text, caption, type);
 }
 
+namespace {
+// A key-up right behind its key-down would clear the key before the game
+// ever looked at it: a tap whose press and release both arrive while one
+// frame is drawn would be lost. Such a key-up waits here until the queue has
+// once been reported empty, so that an idle step sees the key down.
+bool downSinceEmpty[256] = {};
+bool heldKeyUp = false;
+MSG held{};
+
+bool KeyUpTooSoon(const MSG& message) {
+    return message.message == WM_KEYUP && message.wParam < 256 && downSinceEmpty[message.wParam];
+}
+
+bool ReportEmpty() {
+    std::fill(std::begin(downSinceEmpty), std::end(downSinceEmpty), false);
+    return false;
+}
+}  // namespace
+
 bool PeekMessage(MSG* message) {
+    if (heldKeyUp) {
+        if (KeyUpTooSoon(held)) return ReportEmpty();
+        *message = held;
+        heldKeyUp = false;
+        return true;
+    }
     ::MSG system;
-    if (!::PeekMessageA(&system, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (!::PeekMessageA(&system, nullptr, 0, 0, PM_REMOVE)) return ReportEmpty();
     *message = MSG{system.hwnd, system.message, system.wParam, system.lParam};
+    if (KeyUpTooSoon(*message)) {
+        held = *message;
+        heldKeyUp = true;
+        return ReportEmpty();
+    }
+    if (message->message == WM_KEYDOWN && message->wParam < 256) downSinceEmpty[message->wParam] = true;
     return true;
 }
 
@@ -154,6 +187,11 @@ LRESULT DispatchMessage(const MSG* message) {
 }
 
 LRESULT DefWindowProc(Handle window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // The system's default for a close destroys the window at once, while the
+    // game has only posted its quit: its own teardown after the loop would
+    // then find no window and device context and report each as a failed
+    // release. The game tears its window down itself.
+    if (message == WM_CLOSE) return 0;
     return static_cast<LRESULT>(::DefWindowProcA(WindowOf(window), message, wParam, lParam));
 }
 

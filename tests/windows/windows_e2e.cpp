@@ -116,3 +116,23 @@ TEST(WindowsGame, SpaceShotIsHeardAfterSilence) {
     EXPECT_LT(peak(0, split), 0.01f) << "silence before the shot";
     EXPECT_GT(peak(split, capture.samples.size()), 0.1f) << "the shot is heard";
 }
+
+TEST(WindowsGame, RefusedModeAnsweredYesPlaysInAWindowWhoseFrameIsInsideTheSizeAskedFor) {
+    SessionOptions options;
+    options.screen = "1024x768x24";
+    GameSession game(options);
+    ASSERT_TRUE(game.Launch());
+    ASSERT_TRUE(game.KeyInWindow("Tamo GL", "Return"));
+    ASSERT_TRUE(game.WaitForWindow("Veldrake", 20));
+    game.Pause(2.0);
+    // Wine shows the client area as the X window: 1280 x 720 is the outer
+    // size, so the view is a title bar and the borders less high (and Wine
+    // cuts it at the screen's right edge).
+    const int height = game.WindowSize()[1];
+    EXPECT_LT(height, 720);
+    EXPECT_GT(height, 660);
+    const Image shot = game.Screenshot();
+    EXPECT_GT(shot.MeanBrightness(0, 0, shot.width, shot.height), 5.0) << "the windowed game draws its view";
+    game.Key("Escape");
+    EXPECT_EQ(game.WaitExit(10), 0);
+}
