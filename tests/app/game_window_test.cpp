@@ -2,9 +2,9 @@
 // fullscreen fallback and the order of the releases.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,7 +13,11 @@
 
 namespace {
 
+namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
+
+// Keeps folders of test runs at the same time (native and Windows) apart.
+std::string UniqueTag() { return std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()); }
 
 bool Create(bool fullscreenRequested = true) { return CreateGameWindow("Veldrake", 1280, 720, 32, fullscreenRequested); }
 
@@ -176,24 +180,25 @@ TEST_F(GameWindow, SceneStartUpNeedsTheSoundOutputAndATextureButNotTheShotSound)
     EXPECT_EQ(renderingContext, nullptr);
 
     // A folder with the textures but no rifle.wav: silent shots, but a game.
-    char folder[] = "/tmp/veldrake-shell-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const std::string textureLink = std::string(folder) + "/texture";
-    ASSERT_EQ(symlink((std::string(kGameData) + "/texture").c_str(), textureLink.c_str()), 0);
-    ResetShell(folder);
+    const fs::path folder = fs::path(testing::TempDir()) / ("veldrake-shell-" + UniqueTag());
+    const fs::path textures = folder / "texture";
+    fs::remove_all(folder);
+    ASSERT_TRUE(fs::create_directories(folder));
+    fs::copy(fs::path(kGameData) / "texture", textures, fs::copy_options::recursive);
+    ResetShell(folder.string().c_str());
     EXPECT_TRUE(Create());
     EXPECT_TRUE(fake::AudioCallsNamed("CreateVoice").empty());
     EXPECT_TRUE(fake::CallsNamed("MessageBox").empty());
     DestroyGameWindow();
 
     // Without a single texture there is nothing to show.
-    unlink(textureLink.c_str());
-    ResetShell(folder);
+    fs::remove_all(textures);
+    ResetShell(folder.string().c_str());
     EXPECT_FALSE(Create());
     EXPECT_EQ(fake::CallsNamed("MessageBox").at(0).text, "Initialization Failed.");
     EXPECT_EQ(gameWindow, nullptr);
     ResetShell();
-    rmdir(folder);
+    fs::remove_all(folder);
 }
 
 TEST_F(GameWindow, ShutdownFailuresAreReportedAndShutdownGoesOn) {

@@ -355,7 +355,10 @@ void GameSession::CloseWindow() const {
 }
 
 bool GameSession::KeyInWindow(const std::string& title, const std::string& key) {
-    unsigned long box = FindWindow(static_cast<Display*>(x_), title);
+    // A box may carry its title a moment before it is shown (under Wine).
+    unsigned long box = 0;
+    for (double deadline = Now() + 5; !box && Now() < deadline; Pause(0.02))
+        box = FindWindow(static_cast<Display*>(x_), title);
     if (!box) return false;
     return Xdo("key --window " + std::to_string(box) + " " + key);
 }

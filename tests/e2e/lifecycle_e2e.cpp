@@ -44,7 +44,7 @@ TEST(Lifecycle, EscapeAndWindowCloseEndTheGameWithExitCodeZero) {
         ASSERT_TRUE(game.WaitForWindow("Veldrake", 10));
         game.Pause(0.5);
         game.Key("Escape");
-        EXPECT_EQ(game.WaitExit(1.0), 0) << game.ErrorOutput();
+        EXPECT_EQ(game.WaitExit(5.0), 0) << game.ErrorOutput();
         EXPECT_EQ(game.ErrorOutput(), "") << "nothing on stderr on the way out";
     }
     {
@@ -53,7 +53,7 @@ TEST(Lifecycle, EscapeAndWindowCloseEndTheGameWithExitCodeZero) {
         ASSERT_TRUE(game.WaitForWindow("Veldrake", 10));
         game.Pause(0.5);
         game.CloseWindow();
-        EXPECT_EQ(game.WaitExit(1.0), 0) << game.ErrorOutput();
+        EXPECT_EQ(game.WaitExit(5.0), 0) << game.ErrorOutput();
         EXPECT_EQ(game.ErrorOutput(), "") << "nothing on stderr on the way out";
     }
 }

@@ -149,7 +149,8 @@ TEST_F(SoundTest, FileNamesLongerThanTheFieldAreRefused) {
     // A real path of exactly 259 characters fits with its terminator.
     std::string folder = dir;
     while (folder.size() + 100 < 259 - 4) folder += std::string(90, 'd') + "/";
-    ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
+    std::filesystem::create_directories(folder);
+    ASSERT_TRUE(std::filesystem::is_directory(folder));
     const std::string longest = folder + std::string(259 - 4 - folder.size(), 'n') + ".wav";
     ASSERT_EQ(longest.size(), 259u);
     WriteFile(longest, Wave(1, 22050, 16, samples));

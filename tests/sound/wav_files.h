@@ -2,12 +2,14 @@
 // to a scratch folder for the reader and the sound tests.
 #pragma once
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -56,8 +58,9 @@ inline std::string Ramp(std::size_t count) {
 inline std::string ScratchDir() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string dir = ::testing::TempDir() + "veldrake_" + std::to_string(getpid()) + "_" + info->name() + "/";
-    std::string command = "mkdir -p '" + dir + "'";
-    EXPECT_EQ(std::system(command.c_str()), 0);
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    EXPECT_FALSE(error) << dir << ": " << error.message();
     return dir;
 }
 
@@ -74,10 +77,19 @@ inline std::string WriteFile(const std::string& path, const std::string& content
 // Descriptors this process holds open, to see that nothing is left open.
 inline int OpenDescriptors() {
     int count = 0;
+#ifdef _WIN32
+    // The C runtime's own descriptor table (under Wine /proc/self/fd would
+    // list the Wine process's descriptors, which come and go on their own).
+    for (int fd = 0; fd < 2048; ++fd) {
+        struct stat info;
+        if (fstat(fd, &info) == 0) ++count;
+    }
+#else
     if (DIR* dir = opendir("/proc/self/fd")) {
         while (readdir(dir) != nullptr) ++count;
         closedir(dir);
     }
+#endif
     return count;
 }
 

@@ -1,0 +1,23 @@
+# Cross build for 64-bit Windows with Debian's mingw-w64 (POSIX threads
+# flavour, which the C++ runtime's std::thread and std::future need).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(VELDRAKE_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${VELDRAKE_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${VELDRAKE_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${VELDRAKE_MINGW_PREFIX}-windres)
+set(CMAKE_DLLTOOL ${VELDRAKE_MINGW_PREFIX}-dlltool)
+set(CMAKE_OBJDUMP ${VELDRAKE_MINGW_PREFIX}-objdump)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${VELDRAKE_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Programs built here run under Wine on the build machine.
+find_program(VELDRAKE_WINE NAMES wine wine64)
+if(VELDRAKE_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${VELDRAKE_WINE})
+endif()
