@@ -1,13 +1,10 @@
 #include "render/bitmap.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 #include <string>
 
-#include "app/data_file.h"
+#include "platform/data_file.h"
 #include "platform/window.h"
 
 namespace {
@@ -323,7 +320,7 @@ ImagePtr DecodeDibFile(const char* fileName) {
     DibError error = DibError::None;
     // An empty file counts as unopenable, as it cannot be mapped into memory either.
     const bool read = file >= 0 && size > 0 && ReadDib(file, size, &image, &error);
-    if (file >= 0) close(file);
+    CloseDataFile(file);
     if (!read) {
         ShowError(std::string("Failed to open DIB file ") + fileName + ".\n");
         return nullptr;
@@ -336,8 +333,6 @@ ImagePtr LoadBitmapFile(const char* fileName) {
     if (!fileName) return nullptr;
     // Only whether the name opens at all, and without waiting on a pipe:
     // what it is decides the decoder, which reports it.
-    const int probe = open(fileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (probe < 0) return nullptr;
-    close(probe);
+    if (!DataFileOpens(fileName)) return nullptr;
     return DecodeDibFile(fileName);
 }

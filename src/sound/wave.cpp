@@ -1,11 +1,8 @@
 #include "sound/wave.h"
 
-#include <sys/types.h>
-#include <unistd.h>
-
 #include <cstring>
 
-#include "app/data_file.h"
+#include "platform/data_file.h"
 
 namespace {
 
@@ -43,7 +40,7 @@ bool ReadChunkHeader(std::FILE* file, std::uint32_t* id, std::uint32_t* size) {
 // The first chunk of the file, with its form type; leaves the position
 // after the form type, at the first sub-chunk.
 bool DescendIntoFirstChunk(std::FILE* file, MMCKINFO* chunk) {
-    if (fseeko(file, 0, SEEK_SET) != 0) return false;
+    if (!SeekDataStream(file, 0)) return false;
     if (!ReadChunkHeader(file, &chunk->ckid, &chunk->cksize)) return false;
     chunk->dwDataOffset = 8;
     unsigned char formType[4];
@@ -57,14 +54,14 @@ bool DescendIntoFirstChunk(std::FILE* file, MMCKINFO* chunk) {
 // On success the position is the first byte of the found chunk's data.
 bool FindSubChunk(std::FILE* file, const MMCKINFO& parent, std::uint32_t id, MMCKINFO* found) {
     const std::uint64_t parentEnd = std::uint64_t(parent.dwDataOffset) + parent.cksize;
-    off_t here = ftello(file);
-    if (here < 0) return false;
-    std::uint64_t position = std::uint64_t(here), at = position;
+    std::uint64_t position = 0;
+    if (!TellDataStream(file, &position)) return false;
+    std::uint64_t at = position;
     for (int searched = 0; searched < kMaxChunksSearched; ++searched) {
         const std::uint64_t dataStart = position + 8;
         if (dataStart > parentEnd || dataStart > kLargestOffset) return false;
         // An empty chunk is followed by the next header right here.
-        if (position != at && fseeko(file, off_t(position), SEEK_SET) != 0) return false;
+        if (position != at && !SeekDataStream(file, position)) return false;
         std::uint32_t chunkId = 0, chunkSize = 0;
         if (!ReadChunkHeader(file, &chunkId, &chunkSize)) return false;
         at = dataStart;
@@ -87,13 +84,8 @@ bool WaveFile::Open(const char* fileName) {
     if (!Close()) return false;
     if (fileName == nullptr) return false;
     std::uint64_t end = 0;
-    const int descriptor = OpenDataFile(fileName, &end);
-    if (descriptor < 0) return false;
-    std::FILE* file = fdopen(descriptor, "rb");
-    if (file == nullptr) {
-        close(descriptor);
-        return false;
-    }
+    std::FILE* file = OpenDataStream(fileName, &end);
+    if (file == nullptr) return false;
 
     auto fail = [file] {
         std::fclose(file);
@@ -115,7 +107,7 @@ bool WaveFile::Open(const char* fileName) {
 
     // The data chunk may come before the format chunk: search again from the
     // first sub-chunk, right after the form type.
-    if (fseeko(file, off_t(riffChunk.dwDataOffset) + 4, SEEK_SET) != 0) return fail();
+    if (!SeekDataStream(file, std::uint64_t(riffChunk.dwDataOffset) + 4)) return fail();
     MMCKINFO found{};
     if (!FindSubChunk(file, riffChunk, kData, &found)) return fail();
 
