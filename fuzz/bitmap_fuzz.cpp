@@ -2,8 +2,6 @@
 // same entry point the game loads its textures with: it must either refuse
 // the file with one of its messages or hand back an image whose every byte
 // exists.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -12,28 +10,14 @@
 
 #include "render/bitmap.h"
 #include "support/fake_platform.h"
-
-namespace {
-
-const std::string& ScratchFile() {
-    static const std::string path = [] {
-        const char* folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        return std::string(folder) + "/veldrake_bitmap_fuzz_" + std::to_string(getpid()) + ".bmp";
-    }();
-    return path;
-}
-
-}  // namespace
+#include "scratch_file.h"
 
 // Read pixels end up here so that the reads are not optimised away.
 volatile unsigned pixelSink;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const char* path = ScratchFile().c_str();
-    std::FILE* file = std::fopen(path, "wb");
-    if (file == nullptr) return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    const char* path = fuzz::WriteScratchFile("bitmap_fuzz.bmp", data, size);
+    if (path == nullptr) return 0;
 
     fake::Reset();
     ImagePtr image = LoadBitmapFile(path);

@@ -2,24 +2,15 @@
 // OpenAL Soft layer (its silent output): the reader, the voice made for the
 // file's format and size and the samples handed to OpenAL must hold up, and
 // a sound is either made and plays or stays empty and silent.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "sound/sound.h"
+#include "scratch_file.h"
 
 namespace {
-
-const std::string& ScratchFile() {
-    static const std::string path = [] {
-        const char* folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        return std::string(folder) + "/veldrake_voice_fuzz_" + std::to_string(getpid()) + ".wav";
-    }();
-    return path;
-}
 
 int window;
 
@@ -36,11 +27,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t count) {
-    const char* path = ScratchFile().c_str();
-    std::FILE* file = std::fopen(path, "wb");
-    if (file == nullptr) return 0;
-    std::fwrite(bytes, 1, count, file);
-    std::fclose(file);
+    const char* path = fuzz::WriteScratchFile("voice_fuzz.wav", bytes, count);
+    if (path == nullptr) return 0;
     SoundBuffer sound;
     if (soundSystem.CreateSound(path, sound)) {
         if (sound.GetSize() < 0 || std::size_t(sound.GetSize()) > count) std::abort();

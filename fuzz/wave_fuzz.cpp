@@ -1,8 +1,6 @@
 // Feeds arbitrary bytes, as a file on disk, to the WAV reader and to sound
 // creation over the audio double: nothing may crash, read out of bounds or
 // write past a voice, and what the reader promises must hold.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,16 +10,9 @@
 #include "sound/sound.h"
 #include "sound/wave.h"
 #include "support/fake_audio.h"
+#include "scratch_file.h"
 
 namespace {
-
-const std::string& ScratchFile() {
-    static const std::string path = [] {
-        const char* folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        return std::string(folder) + "/veldrake_wave_fuzz_" + std::to_string(getpid()) + ".wav";
-    }();
-    return path;
-}
 
 void Require(bool condition) {
     if (!condition) std::abort();
@@ -69,11 +60,8 @@ void ExerciseSound(const char* path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t count) {
-    const char* path = ScratchFile().c_str();
-    std::FILE* file = std::fopen(path, "wb");
-    if (file == nullptr) return 0;
-    std::fwrite(bytes, 1, count, file);
-    std::fclose(file);
+    const char* path = fuzz::WriteScratchFile("wave_fuzz.wav", bytes, count);
+    if (path == nullptr) return 0;
     ExerciseReader(path);
     ExerciseSound(path);
     std::remove(path);
