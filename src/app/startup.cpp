@@ -18,6 +18,8 @@ namespace {
 constexpr double kMillisecondClockSeconds = static_cast<double>(0.001f);
 constexpr std::uint32_t kShotSoundRate = 44100;  // whatever the file's own rate
 
+}  // namespace
+
 void SetFixedGlState() {
     glEnable(GL_TEXTURE_2D);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -26,8 +28,6 @@ void SetFixedGlState() {
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
-
-}  // namespace
 
 bool InitScene() {
     // Without the extension the level is not drawn but stays solid.

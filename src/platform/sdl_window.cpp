@@ -227,16 +227,31 @@ bool KeyUpTooSoon(const MSG& message) {
     return message.message == WM_KEYUP && message.wParam < 256 && session.downSinceEmpty[message.wParam];
 }
 
+// Mouse moves are merged as they queue: a newer one replaces the one still
+// waiting, so the view follows the latest cursor position and a flood of
+// motion never stands between the game and a key.
+void Enqueue(const MSG& message) {
+    if (message.message == WM_MOUSEMOVE)
+        session.events.erase(std::remove_if(session.events.begin(), session.events.end(),
+                                            [](const MSG& waiting) { return waiting.message == WM_MOUSEMOVE; }),
+                             session.events.end());
+    session.events.push_back(message);
+}
+
+void TakeSdlEvents() {
+    SDL_Event event;
+    MSG translated{};
+    while (VideoReady() && SDL_PollEvent(&event))
+        if (sdl::TranslateEvent(event, session.window, &translated)) Enqueue(translated);
+}
+
 bool PeekMessage(MSG* message) {
     if (!session.posted.empty()) {
         *message = session.posted.front();
         session.posted.pop_front();
         return true;
     }
-    SDL_Event event;
-    MSG translated{};
-    while (VideoReady() && SDL_PollEvent(&event))
-        if (sdl::TranslateEvent(event, session.window, &translated)) session.events.push_back(translated);
+    TakeSdlEvents();
 
     if (session.events.empty() || KeyUpTooSoon(session.events.front())) {
         std::fill(std::begin(session.downSinceEmpty), std::end(session.downSinceEmpty), false);
@@ -265,7 +280,13 @@ void PostQuitMessage(int exitCode) {
 
 bool SetCursorPos(int x, int y) {
     if (!session.window) return false;
+    // Whatever the pointer did before it was placed is over: the move to the
+    // new place replaces it. X reports the warp too, later and at the same
+    // place, which turns the view no further.
+    TakeSdlEvents();
     SDL_WarpMouseInWindow(session.window, x, y);
+    const LPARAM at = MakeLParam(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y));
+    Enqueue(MSG{session.window, WM_MOUSEMOVE, 0, at});
     return true;
 }
 

@@ -16,7 +16,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -139,12 +138,7 @@ bool GameSession::Launch() {
         out << "[general]\nchannels = stereo\nsample-type = int16\nfrequency = 44100\n"
             << "[wave]\nfile = " << audioPath_ << "\n";
     }
-    // The pointer waits where the game will put it, so the game's first mouse
-    // messages are known: the view starts at heading 5, pitch 30.
-    Xdo("mousemove 320 240");
-    look_.Apply(320, 240, &cursorX_, &cursorY_);
-    cursorX_ = 320;
-    cursorY_ = 240;
+    Xdo("mousemove " + std::to_string(options_.pointerX) + " " + std::to_string(options_.pointerY));
     std::string dataDir = options_.dataDir.empty() ? BuiltDataDir() : options_.dataDir;
     std::string binary = GameBinary();
     game_ = fork();
@@ -222,97 +216,53 @@ void GameSession::HoldKey(const std::string& key, double seconds) const {
     Xdo("keyup " + key);
 }
 
-bool LookModel::Apply(int x, int y, int* warpX, int* warpY) {
-    const double divisor = 8.0;
-    bool warp = false;
-    *warpX = static_cast<int>(lastX);
-    *warpY = static_cast<int>(lastY);
-    if (x > 370) {
-        *warpX = 10;
-        warp = true;
-    } else if (x < 10) {
-        *warpX = 370;
-        warp = true;
-    }
-    if (y > 370) {
-        *warpY = 10;
-        warp = true;
-    } else if (y < 10) {
-        *warpY = 370;
-        warp = true;
-    }
-    // Every warp moves the cursor on both axes: the other one to its last place.
-    if (std::fabs(lastX - x) > 300) {
-        if (lastX > 180) heading += ((lastX - 360) - x) / divisor;
-        else if (x > 180) heading += (lastX - (x - 360)) / divisor;
-    } else {
-        heading += (lastX - x) / divisor;
-    }
-    if (std::fabs(lastY - y) > 300) {
-        if (lastY > 180) pitch -= ((lastY - 360) - y) / divisor;
-        else if (y > 180) pitch -= (lastY - (y - 360)) / divisor;
-    } else {
-        pitch -= (lastY - y) / divisor;
-    }
-    if (heading > 360) heading = 0;
-    else if (heading < 0) heading = 360;
-    if (pitch > 85) pitch = 85;
-    else if (pitch < -85) pitch = -85;
-    lastX = x;
-    lastY = y;
-    return warp;
+std::array<int, 2> GameSession::Pointer() const {
+    Display* x = static_cast<Display*>(x_);
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, winX = -1, winY = -1;
+    unsigned int mask = 0;
+    if (x && window_) XQueryPointer(x, window_, &root, &child, &rootX, &rootY, &winX, &winY, &mask);
+    return {winX, winY};
 }
 
-void GameSession::MoveCursor(int x, int y) {
-    if (x == cursorX_ && y == cursorY_) return;
-    Xdo("mousemove --window " + std::to_string(window_) + " " + std::to_string(x) + " " + std::to_string(y));
-    cursorX_ = x;
-    cursorY_ = y;
-    int warpX = 0, warpY = 0;
-    if (look_.Apply(x, y, &warpX, &warpY)) {
-        // The game moves the cursor and then sees a move message for it.
-        Pause(0.12);
-        int ignoredX = 0, ignoredY = 0;
-        look_.Apply(warpX, warpY, &ignoredX, &ignoredY);
-        cursorX_ = warpX;
-        cursorY_ = warpY;
-    }
-    Pause(0.04);
+void GameSession::MotionFlood(int moves) const {
+    Display* x = static_cast<Display*>(x_);
+    if (!x || !window_) return;
+    for (int i = 0; i < moves; ++i) XWarpPointer(x, 0, window_, 0, 0, 0, 0, i * 7 % 640, i * 3 % 480);
+    XSync(x, False);
 }
 
-// Moves `pixels` along one axis (towards the low bound when negative), across
-// the 10..370 box: at a bound one more pixel makes the game warp the cursor to
-// the other bound, which it credits as no motion at all.
-static void Sweep(int pixels, int* position, const std::function<void(int)>& moveTo) {
-    const int step = 40;
-    while (pixels != 0) {
-        if (pixels < 0) {
-            if (*position <= 10) {
-                moveTo(9);
-                continue;
-            }
-            int d = std::min({step, -pixels, *position - 10});
-            moveTo(*position - d);
-            pixels += d;
-        } else {
-            if (*position >= 370) {
-                moveTo(371);
-                continue;
-            }
-            int d = std::min({step, pixels, 370 - *position});
-            moveTo(*position + d);
-            pixels -= d;
+// Moves the pointer `pixels` along one axis (0: x, 1: y; towards the low
+// bound when negative) in steps inside the game's 10..370 box. At a bound one
+// pixel more makes the game warp the pointer to the other bound, which it
+// credits as no motion: the next step waits until the game has done so.
+void GameSession::Sweep(int pixels, int axis) {
+    const int step = 200;  // well under the 300 pixels the game takes for a warp
+    for (int moves = 0; pixels != 0 && moves < 1000; ++moves) {
+        std::array<int, 2> at = Pointer();
+        for (double waited = 0; (at[axis] < 10 || at[axis] > 370) && waited < 3; waited += 0.01) {
+            Pause(0.01);
+            at = Pointer();
         }
+        if (at[axis] < 10 || at[axis] > 370) return;  // the game is not answering
+        int& p = at[axis];
+        if (pixels < 0) {
+            const int d = std::min({step, -pixels, p - 10});
+            pixels += d;
+            p = d > 0 ? p - d : 9;
+        } else {
+            const int d = std::min({step, pixels, 370 - p});
+            pixels -= d;
+            p = d > 0 ? p + d : 371;
+        }
+        MoveMouse(at[0], at[1]);
+        Pause(0.03);
     }
 }
 
-void GameSession::TurnLeft(double degrees) {
-    Sweep(-static_cast<int>(std::lround(degrees * 8)), &cursorX_, [this](int x) { MoveCursor(x, cursorY_); });
-}
+void GameSession::TurnLeft(double degrees) { Sweep(-static_cast<int>(std::lround(degrees * 8)), 0); }
 
-void GameSession::TiltDown(double degrees) {
-    Sweep(static_cast<int>(std::lround(degrees * 8)), &cursorY_, [this](int y) { MoveCursor(cursorX_, y); });
-}
+void GameSession::TiltDown(double degrees) { Sweep(static_cast<int>(std::lround(degrees * 8)), 1); }
 
 void GameSession::Pause(double seconds) const {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
@@ -377,6 +327,18 @@ std::string GameSession::ErrorOutput() const {
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+double Difference(const Image& a, const Image& b) {
+    double sum = 0;
+    long n = 0;
+    for (int y = 0; y < std::min(a.height, b.height); y += 4)
+        for (int x = 0; x < std::min(a.width, b.width); x += 4) {
+            auto p = a.At(x, y), q = b.At(x, y);
+            sum += std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]);
+            ++n;
+        }
+    return n ? sum / (3.0 * n) : 255;
 }
 
 double Capture::Rms(double fromSeconds, double toSeconds) const {
