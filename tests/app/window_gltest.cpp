@@ -146,7 +146,10 @@ TEST_F(RealWindow, XInputArrivesAsWindowMessagesWithVirtualKeyCodes) {
         plat::WPARAM code;
     } keys[] = {{"w", 'W'}, {"a", 'A'}, {"s", 'S'}, {"d", 'D'}, {"Up", plat::VK_UP}, {"Down", plat::VK_DOWN},
                 {"Left", plat::VK_LEFT}, {"Right", plat::VK_RIGHT}, {"space", plat::VK_SPACE},
-                {"Escape", plat::VK_ESCAPE}, {"F1", plat::VK_F1}, {"Return", plat::VK_RETURN}};
+                {"Escape", plat::VK_ESCAPE}, {"F1", plat::VK_F1}, {"Return", plat::VK_RETURN},
+                // NumLock is off: the keypad's arrows are arrows.
+                {"KP_Up", plat::VK_UP}, {"KP_Down", plat::VK_DOWN}, {"KP_Left", plat::VK_LEFT},
+                {"KP_Right", plat::VK_RIGHT}};
     for (const auto& key : keys) {
         SCOPED_TRACE(key.name);
         ASSERT_TRUE(xtest::Xdo("keydown" + target + key.name));
