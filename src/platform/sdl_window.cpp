@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/sdl_events.h"
+#include "platform/sdl_icon.h"
 #include "platform/window.h"
 
 namespace plat {
@@ -123,6 +124,7 @@ Handle CreateWindowEx(std::uint32_t, const char*, const char* title, std::uint32
         SDL_DestroyWindow(window);
         return nullptr;
     }
+    sdl::SetGameIcon(window);
     session.windows.push_back(window);
     session.window = window;
     return window;

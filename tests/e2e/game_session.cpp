@@ -310,6 +310,24 @@ bool GameSession::KeyInWindow(const std::string& title, const std::string& key) 
     return Xdo("key --window " + std::to_string(box) + " " + key);
 }
 
+std::vector<unsigned long> GameSession::WindowIcon() const {
+    std::vector<unsigned long> icon;
+    Display* x = static_cast<Display*>(x_);
+    if (!x || !window_) return icon;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(x, window_, XInternAtom(x, "_NET_WM_ICON", False), 0, 1 << 20, False, AnyPropertyType,
+                           &type, &format, &count, &after, &data) == Success && data && format == 32) {
+        // 32-bit items come as longs, which a writer may have sign-extended.
+        const unsigned long* values = reinterpret_cast<const unsigned long*>(data);
+        for (unsigned long i = 0; i < count; ++i) icon.push_back(values[i] & 0xFFFFFFFFul);
+    }
+    if (data) XFree(data);
+    return icon;
+}
+
 std::vector<std::string> GameSession::WindowTitles() const {
     std::vector<std::string> titles;
     Display* x = static_cast<Display*>(x_);

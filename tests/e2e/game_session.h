@@ -76,6 +76,9 @@ public:
     int WaitExit(double seconds);
     bool Running();
     pid_t GamePid() const { return game_; }  // -1 once the game has ended
+    // The game window's icon as the desktop reads it (_NET_WM_ICON): width,
+    // height, then one 0xAARRGGBB value per pixel, top row first.
+    std::vector<unsigned long> WindowIcon() const;
     // Names of the top-level windows (message boxes show here by caption).
     std::vector<std::string> WindowTitles() const;
 
