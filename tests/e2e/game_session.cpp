@@ -49,19 +49,6 @@ std::array<int, 3> Image::At(int x, int y) const {
     return {p[0], p[1], p[2]};
 }
 
-double Image::MeanBrightness(int x0, int y0, int x1, int y1) const {
-    double sum = 0;
-    long n = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) {
-            auto c = At(x, y);
-            if (c[0] < 0) continue;
-            sum += (c[0] + c[1] + c[2]) / 3.0;
-            ++n;
-        }
-    return n ? sum / n : 0;
-}
-
 bool Image::SavePpm(const std::string& path) const {
     std::ofstream out(path, std::ios::binary);
     out << "P6\n" << width << " " << height << "\n255\n";
@@ -235,10 +222,13 @@ void GameSession::MotionFlood(int moves) const {
 // Moves the pointer `pixels` along one axis (0: x, 1: y; towards the low
 // bound when negative) in steps inside the game's 10..370 box. At a bound one
 // pixel more makes the game warp the pointer to the other bound, which it
-// credits as no motion: the next step waits until the game has done so.
+// credits as no motion: the next step waits until the game has done so, and
+// is short, so that if the game merges it with the warp's own move the jump
+// still reads as a warp (over 300 pixels).
 void GameSession::Sweep(int pixels, int axis) {
-    const int step = 200;  // well under the 300 pixels the game takes for a warp
+    bool warped = false;
     for (int moves = 0; pixels != 0 && moves < 1000; ++moves) {
+        const int step = warped ? 40 : 200;
         std::array<int, 2> at = Pointer();
         for (double waited = 0; (at[axis] < 10 || at[axis] > 370) && waited < 3; waited += 0.01) {
             Pause(0.01);
@@ -246,14 +236,14 @@ void GameSession::Sweep(int pixels, int axis) {
         }
         if (at[axis] < 10 || at[axis] > 370) return;  // the game is not answering
         int& p = at[axis];
+        const int d = pixels < 0 ? std::min({step, -pixels, p - 10}) : std::min({step, pixels, 370 - p});
+        warped = d == 0;
         if (pixels < 0) {
-            const int d = std::min({step, -pixels, p - 10});
             pixels += d;
-            p = d > 0 ? p - d : 9;
+            p = warped ? 9 : p - d;
         } else {
-            const int d = std::min({step, pixels, 370 - p});
             pixels -= d;
-            p = d > 0 ? p + d : 371;
+            p = warped ? 371 : p + d;
         }
         MoveMouse(at[0], at[1]);
         Pause(0.03);
@@ -294,10 +284,45 @@ Image GameSession::Screenshot() const {
     return image;
 }
 
+double GameSession::AwaitView(const Image& expected, double seconds, Image* screen) const {
+    double off = 255;
+    for (double waited = 0; waited < seconds && off >= 1.0; waited += 0.1) {
+        Pause(0.1);
+        *screen = Screenshot();
+        off = Difference(*screen, expected);
+    }
+    return off;
+}
+
+bool GameSession::AwaitStill(double seconds) const {
+    Image previous = Screenshot();
+    for (double waited = 0; waited < seconds; waited += 0.3) {
+        Pause(0.3);
+        Image now = Screenshot();
+        const bool still = Difference(previous, now) < 0.3;
+        previous = std::move(now);
+        if (still) return true;
+    }
+    return false;
+}
+
 std::array<int, 2> GameSession::WindowSize() const {
     XWindowAttributes attributes;
     if (!x_ || !window_ || !XGetWindowAttributes(static_cast<Display*>(x_), window_, &attributes)) return {0, 0};
     return {attributes.width, attributes.height};
+}
+
+void GameSession::FocusElsewhere() const {
+    Display* x = static_cast<Display*>(x_);
+    if (!x) return;
+    Window other = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 32, 32, 0, 0, 0);
+    XMapRaised(x, other);
+    XWindowAttributes attributes{};
+    for (int i = 0; i < 200 && (!XGetWindowAttributes(x, other, &attributes) || attributes.map_state != IsViewable);
+         ++i)
+        Pause(0.01);
+    XSetInputFocus(x, other, RevertToParent, CurrentTime);
+    XSync(x, False);
 }
 
 void GameSession::CloseWindow() const {

@@ -19,8 +19,6 @@ struct Image {
     std::vector<std::uint8_t> rgb;  // top row first
 
     std::array<int, 3> At(int x, int y) const;  // y from the top
-    // Mean brightness (0..255) of a rectangle, y from the top.
-    double MeanBrightness(int x0, int y0, int x1, int y1) const;
     bool SavePpm(const std::string& path) const;
 };
 
@@ -65,7 +63,16 @@ public:
     void Pause(double seconds) const;
 
     Image Screenshot() const;  // the game window's client area, as far as it is on the screen
+    // Waits, however slowly a loaded machine draws, until the screen shows
+    // `expected` (mean difference under 1) or `seconds` pass; the difference
+    // at the end, with the last screenshot in *screen.
+    double AwaitView(const Image& expected, double seconds, Image* screen) const;
+    // Waits until two screenshots 0.3 s apart are the same; false when the
+    // view still moves after `seconds`.
+    bool AwaitStill(double seconds) const;
     std::array<int, 2> WindowSize() const;
+    // Opens a small window of the test's own and gives it the keyboard focus.
+    void FocusElsewhere() const;
     // Asks the window to close, as a window manager's close button does.
     void CloseWindow() const;
     // Presses a key in the top-level window with this title (a message box).
