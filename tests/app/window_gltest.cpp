@@ -168,6 +168,20 @@ TEST_F(RealWindow, XInputArrivesAsWindowMessagesWithVirtualKeyCodes) {
     EXPECT_FALSE(plat::PeekMessage(&next));
     EXPECT_TRUE(Received(CollectUntil(plat::WM_KEYUP, plat::VK_SPACE, true), plat::WM_KEYUP, plat::VK_SPACE));
 
+    // Mouse moves merge as they queue: the latest place is reported once,
+    // after a key that came between them.
+    ASSERT_TRUE(xtest::Xdo("mousemove" + target + "100 100 keydown" + target + "a mousemove" + target +
+                           "120 130 mousemove" + target + "140 150"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    taken.clear();
+    for (plat::MSG m{}; plat::PeekMessage(&m);) taken.push_back(m);
+    ASSERT_EQ(taken.size(), 2u);
+    EXPECT_EQ(taken[0].message, plat::WM_KEYDOWN);
+    EXPECT_EQ(taken[1].message, plat::WM_MOUSEMOVE);
+    EXPECT_EQ(taken[1].lParam, plat::MakeLParam(140, 150));
+    ASSERT_TRUE(xtest::Xdo("keyup" + target + "a"));
+    CollectUntil(plat::WM_KEYUP);
+
     // A warp is reported later as a move to the new place, in client pixels.
     ASSERT_TRUE(plat::SetCursorPos(123, 234));
     taken = CollectUntil(plat::WM_MOUSEMOVE);
