@@ -222,19 +222,17 @@ void GameSession::MotionFlood(int moves) const {
 // Moves the pointer `pixels` along one axis (0: x, 1: y; towards the low
 // bound when negative) in steps inside the game's 10..370 box. At a bound one
 // pixel more makes the game warp the pointer to the other bound, which it
-// credits as no motion: the next step waits until the game has done so, and
-// is short, so that if the game merges it with the warp's own move the jump
-// still reads as a warp (over 300 pixels).
+// credits as no motion. The game merges waiting moves, and moves merged over
+// more than 300 pixels read as a warp; so each step waits until the game has
+// shown it (the view changes, or the pointer is warped back into the box),
+// steps are at most 150 pixels, and the one after a warp only 40, so that
+// merged with the warp's own move it still reads as a warp.
 void GameSession::Sweep(int pixels, int axis) {
     bool warped = false;
     for (int moves = 0; pixels != 0 && moves < 1000; ++moves) {
-        const int step = warped ? 40 : 200;
+        const int step = warped ? 40 : 150;
         std::array<int, 2> at = Pointer();
-        for (double waited = 0; (at[axis] < 10 || at[axis] > 370) && waited < 3; waited += 0.01) {
-            Pause(0.01);
-            at = Pointer();
-        }
-        if (at[axis] < 10 || at[axis] > 370) return;  // the game is not answering
+        const Image before = Screenshot();
         int& p = at[axis];
         const int d = pixels < 0 ? std::min({step, -pixels, p - 10}) : std::min({step, pixels, 370 - p});
         warped = d == 0;
@@ -246,7 +244,11 @@ void GameSession::Sweep(int pixels, int axis) {
             p = warped ? 371 : p + d;
         }
         MoveMouse(at[0], at[1]);
-        Pause(0.03);
+        for (double waited = 0; waited < 5; waited += 0.02) {
+            Pause(0.02);
+            const int now = Pointer()[axis];
+            if (warped ? now >= 10 && now <= 370 : Difference(before, Screenshot()) > 0.5) break;
+        }
     }
 }
 

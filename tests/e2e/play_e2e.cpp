@@ -41,18 +41,6 @@ void Keep(const Image& image, const char* name) {
     if (const char* dir = std::getenv("VELDRAKE_E2E_SHOTS")) image.SavePpm(std::string(dir) + "/" + name + ".ppm");
 }
 
-// Lets the frame settle, then takes (and, where asked, keeps) a screenshot.
-Image Snap(GameSession& game, const char* name) {
-    game.Pause(0.3);
-    Image image = game.Screenshot();
-    Keep(image, name);
-    return image;
-}
-
-void Print(const char* what, const Colour& c) {
-    std::printf("  %-28s r %.1f g %.1f b %.1f\n", what, c.r, c.g, c.b);
-}
-
 bool Start(GameSession& game) {
     return game.ServerUp() && game.Launch() && game.WaitForWindow("Veldrake", 10);
 }
@@ -124,7 +112,7 @@ TEST(Play, TheViewFollowsTheMouseTheWalkAndTheKeysEvenWhenLetGoElsewhere) {
     // Walking forward moves the view.
     game.HoldKey("w", 0.5);
     ASSERT_TRUE(game.AwaitStill(10));
-    EXPECT_GT(e2e::Difference(behind, Snap(game, "play-walked")), 4);
+    EXPECT_GT(e2e::Difference(behind, game.Screenshot()), 4);
 
     // Left held turns the view on; let go while another window has the
     // keyboard focus, it is let go in the game too and the view stands still.
@@ -257,7 +245,6 @@ TEST(Play, WalkingIntoThePlusXPortalComesOutAtTheMinusXWall) {
     const Image back = game.Screenshot();
     Keep(back, "portal-back");
     const Colour glow = Mean(back, 320, 120, 960, 600);
-    Print("facing -x after the pass", glow);
     EXPECT_GT(glow.r, glow.b + 30) << "the orange portal on the -x wall, close in front";
     game.Key("Escape");
     EXPECT_EQ(game.WaitExit(2), 0);
