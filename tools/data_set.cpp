@@ -42,6 +42,7 @@ std::vector<DataFile> MakeDataSet() {
     files.push_back({"texture/portal.bmp", EncodeBmp24(MakePortal())});
     files.push_back({"texture/portal_2.bmp", EncodeBmp8Core(MakePortal2())});
     files.push_back({"rifle.wav", EncodeWav(SynthesiseRifleShot(), kSampleRate)});
+    files.push_back({"icon.bmp", EncodeBmp24(MakeIcon())});
     files[3].bytes = floorLight.get();
     return files;
 }

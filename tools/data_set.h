@@ -1,4 +1,4 @@
-// The game's whole data set: the 18 textures and the shot sound, as file
+// The game's whole data set: the 18 textures, the shot sound and the icon, as file
 // contents keyed by their path below the data folder.
 #pragma once
 
@@ -18,7 +18,8 @@ struct DataFile {
 constexpr int kLightmapSize = 128;      // floor and ceiling: 4 world units a texel
 constexpr int kWallLightmapHeight = 32;  // the walls are a quarter as high as wide
 
-// Every file, in the order the game loads the textures, rifle.wav last.
+// Every file: the textures in the order the game loads them, rifle.wav, and
+// the window's icon.
 std::vector<DataFile> MakeDataSet();
 
 // Writes the data set below `folder`, creating "texture" as needed. On

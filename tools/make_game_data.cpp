@@ -1,4 +1,4 @@
-// make_game_data <folder>: writes the game's textures and sound below <folder>.
+// make_game_data <folder>: writes the game's textures, sound and icon below <folder>.
 #include <cstdio>
 #include <string>
 

@@ -187,4 +187,32 @@ IndexedImage MakeSmoke() {
     return QuantiseGrey(image, 256);
 }
 
+Image MakeIcon() {
+    const int size = 64, samples = 4;
+    const float centre = size / 2.0f;
+    Image image(size, size);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            Rgb sum;
+            for (int sy = 0; sy < samples; ++sy) {
+                for (int sx = 0; sx < samples; ++sx) {
+                    float dx = x + (sx + 0.5f) / samples - centre, dy = y + (sy + 0.5f) / samples - centre;
+                    float r = std::sqrt(dx * dx + dy * dy);
+                    // Night-blue ground, darker towards the corners.
+                    Rgb colour = Rgb{0.06f, 0.08f, 0.16f} * (1.0f - 0.5f * Clamp01(r / (size * 0.7f)));
+                    if (r > 17 && r < 27) {  // the swirl: three bright arms turning inwards
+                        float arm = 0.55f + 0.45f * std::sin(3 * std::atan2(dy, dx) + 0.35f * r);
+                        colour = Rgb{1.0f, 0.55f, 0.12f} * arm;
+                    }
+                    float ax = std::fabs(dx), ay = std::fabs(dy);
+                    if ((ax < 1.6f && ay > 4 && ay < 15) || (ay < 1.6f && ax > 4 && ax < 15)) colour = Rgb{1, 1, 1};
+                    sum = sum + colour;
+                }
+            }
+            image.At(x, y) = sum * (1.0f / (samples * samples));
+        }
+    }
+    return image;
+}
+
 }  // namespace datagen

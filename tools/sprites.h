@@ -14,5 +14,6 @@ IndexedImage MakePortal2();      // an orange swirl, as indices into an orange r
 Image MakeRifle();               // a side view of the rifle, muzzle to the right
 IndexedImage MakeCrosshair();    // 16 greys
 IndexedImage MakeSmoke();        // 256 greys
+Image MakeIcon();                // the window's icon: the crosshair in the orange portal ring
 
 }  // namespace datagen

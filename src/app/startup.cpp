@@ -19,6 +19,8 @@ namespace {
 constexpr double kMillisecondClockSeconds = static_cast<double>(0.001f);
 constexpr std::uint32_t kShotSoundRate = 44100;  // whatever the file's own rate
 
+}  // namespace
+
 void SetFixedGlState() {
     glEnable(GL_TEXTURE_2D);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);

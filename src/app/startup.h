@@ -6,6 +6,9 @@
 // subsystems. False when a step that must succeed failed.
 bool InitScene();
 
+// The OpenGL state every frame starts from, with cleared buffers.
+void SetFixedGlState();
+
 // Picks the performance counter, or the millisecond clock where there is none.
 void TimerInit();
 

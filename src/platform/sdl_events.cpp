@@ -28,6 +28,37 @@ constexpr KeyCode kNamedKeys[] = {
     {SDLK_BACKSLASH, 0xDC}, {SDLK_RIGHTBRACKET, 0xDD}, {SDLK_QUOTE, 0xDE},
 };
 
+// With NumLock off the keypad is a second set of arrows and editing keys.
+constexpr KeyCode kKeypadWithoutNumLock[] = {
+    {SDLK_KP_8, VK_UP}, {SDLK_KP_2, VK_DOWN}, {SDLK_KP_4, VK_LEFT}, {SDLK_KP_6, VK_RIGHT},
+    {SDLK_KP_7, 0x24}, {SDLK_KP_9, 0x21}, {SDLK_KP_1, 0x23}, {SDLK_KP_3, 0x22},
+    {SDLK_KP_0, 0x2D}, {SDLK_KP_PERIOD, 0x2E}, {SDLK_KP_5, 0x0C},
+};
+
+// The code each held key went down with: it comes up with the same one, even
+// if NumLock was toggled while it was held.
+WPARAM pressedAs[SDL_NUM_SCANCODES];
+
+WPARAM KeyCodeOf(const SDL_Keysym& key) {
+    if (!(key.mod & KMOD_NUM))
+        for (const KeyCode& keypad : kKeypadWithoutNumLock)
+            if (keypad.key == key.sym) return keypad.code;
+    return VirtualKey(key.sym);
+}
+
+WPARAM TranslateKey(const SDL_KeyboardEvent& event) {
+    const SDL_Scancode scancode = event.keysym.scancode;
+    const bool known = scancode >= 0 && scancode < SDL_NUM_SCANCODES;
+    if (event.type == SDL_KEYDOWN) {
+        const WPARAM code = KeyCodeOf(event.keysym);
+        if (known) pressedAs[scancode] = code;
+        return code;
+    }
+    WPARAM code = known && pressedAs[scancode] ? pressedAs[scancode] : KeyCodeOf(event.keysym);
+    if (known) pressedAs[scancode] = 0;
+    return code;
+}
+
 WPARAM ClientPoint(int x, int y) {
     return static_cast<WPARAM>(MakeLParam(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)));
 }
@@ -86,7 +117,10 @@ bool TranslateEvent(const SDL_Event& event, SDL_Window* window, MSG* message) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
         message->message = event.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP;
-        message->wParam = VirtualKey(event.key.keysym.sym);
+        // SDL also lets go of every held key when the window loses the
+        // keyboard focus, so a key released in another window does not
+        // walk the player on.
+        message->wParam = TranslateKey(event.key);
         return message->wParam != 0;
     case SDL_MOUSEMOTION:
         message->message = WM_MOUSEMOVE;

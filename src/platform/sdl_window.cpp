@@ -8,6 +8,7 @@
 
 #include "platform/sdl_ending.h"
 #include "platform/sdl_events.h"
+#include "platform/sdl_icon.h"
 #include "platform/window.h"
 
 namespace plat {
@@ -17,8 +18,8 @@ struct Session {
     WindowProcedure windowProcedure = nullptr;
     std::vector<SDL_Window*> windows;  // every window made and not destroyed
     SDL_Window* window = nullptr;      // the latest of them: messages and the cursor go with it
-    bool fullscreenModeSet = false;  // a mode was granted and not restored since
     SDL_DisplayMode fullscreenMode{};
+    SDL_Window* modeWindow = nullptr;  // the fullscreen window the mode was set under, until handed out
     int cursorCount = 0;  // the cursor shows while this is >= 0
     std::deque<MSG> posted;  // messages the game posted to itself (the quit message)
     std::deque<MSG> events;  // SDL's events as messages, not yet taken
@@ -66,6 +67,19 @@ void RequestFramebuffer() {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
 }
 
+SDL_Window* MakeWindow(const char* title, int x, int y, int width, int height, Uint32 flags) {
+    RequestFramebuffer();
+    SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, flags | SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (window) sdl::SetGameIcon(window);
+    return window;
+}
+
+// A window made for a mode switch and not taken by CreateWindowEx.
+void DropModeWindow() {
+    if (session.modeWindow) SDL_DestroyWindow(session.modeWindow);
+    session.modeWindow = nullptr;
+}
+
 SDL_MessageBoxFlags IconFlags(std::uint32_t type) {
     switch (type & 0xF0) {
     case MB_ICONSTOP:
@@ -98,13 +112,30 @@ bool RegisterClass(const WindowClass& windowClass) {
 }
 
 long ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t) {
-    if (!mode) {
-        // The display goes back when the fullscreen window goes away.
-        session.fullscreenModeSet = false;
-        return DISP_CHANGE_SUCCESSFUL;
-    }
+    DropModeWindow();
+    // The display goes back when the fullscreen window goes away.
+    if (!mode) return DISP_CHANGE_SUCCESSFUL;
     if (!VideoReady() || !FindDisplayMode(*mode, &session.fullscreenMode)) return DISP_CHANGE_FAILED;
-    session.fullscreenModeSet = true;
+    // The display changes mode only under a fullscreen window, so the game's
+    // window is made and shown here, and the switch is checked rather than
+    // trusted; CreateWindowEx hands this window out.
+    SDL_Window* window = MakeWindow("", 0, 0, session.fullscreenMode.w, session.fullscreenMode.h,
+                                    SDL_WINDOW_FULLSCREEN);
+    if (!window) return DISP_CHANGE_FAILED;
+    SDL_DisplayMode now{};
+    bool switched = SDL_SetWindowDisplayMode(window, &session.fullscreenMode) == 0;
+    if (switched) {
+        SDL_ShowWindow(window);
+        const int display = SDL_GetWindowDisplayIndex(window);
+        switched = display >= 0 && SDL_GetCurrentDisplayMode(display, &now) == 0 &&
+                   now.w == session.fullscreenMode.w && now.h == session.fullscreenMode.h &&
+                   (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN);
+    }
+    if (!switched) {
+        SDL_DestroyWindow(window);
+        return DISP_CHANGE_FAILED;
+    }
+    session.modeWindow = window;
     return DISP_CHANGE_SUCCESSFUL;
 }
 
@@ -117,18 +148,16 @@ int ShowCursor(bool show) {
 Handle CreateWindowEx(std::uint32_t, const char*, const char* title, std::uint32_t style, int x, int y, int width,
                       int height) {
     if (!VideoReady()) return nullptr;
-    RequestFramebuffer();
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    if (style & WS_POPUP)
-        flags |= session.fullscreenModeSet ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_BORDERLESS;
-    else
-        flags |= SDL_WINDOW_RESIZABLE;
-    SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, flags);
-    if (!window) return nullptr;
-    if ((flags & SDL_WINDOW_FULLSCREEN) && SDL_SetWindowDisplayMode(window, &session.fullscreenMode) != 0) {
-        SDL_DestroyWindow(window);
-        return nullptr;
+    SDL_Window* window = nullptr;
+    if ((style & WS_POPUP) && session.modeWindow) {
+        window = session.modeWindow;  // made and shown by the mode switch
+        session.modeWindow = nullptr;
+        SDL_SetWindowTitle(window, title);
+    } else {
+        const Uint32 kind = (style & WS_POPUP) ? SDL_WINDOW_BORDERLESS : SDL_WINDOW_RESIZABLE;
+        window = MakeWindow(title, x, y, width, height, kind);
     }
+    if (!window) return nullptr;
     session.windows.push_back(window);
     session.window = window;
     return window;
@@ -239,6 +268,24 @@ bool KeyUpTooSoon(const MSG& message) {
     return message.message == WM_KEYUP && message.wParam < 256 && session.downSinceEmpty[message.wParam];
 }
 
+// Mouse moves are merged as they queue: a newer one replaces the one still
+// waiting, so the view follows the latest cursor position and a flood of
+// motion never stands between the game and a key.
+void Enqueue(const MSG& message) {
+    if (message.message == WM_MOUSEMOVE)
+        session.events.erase(std::remove_if(session.events.begin(), session.events.end(),
+                                            [](const MSG& waiting) { return waiting.message == WM_MOUSEMOVE; }),
+                             session.events.end());
+    session.events.push_back(message);
+}
+
+void TakeSdlEvents() {
+    SDL_Event event;
+    MSG translated{};
+    while (VideoReady() && SDL_PollEvent(&event))
+        if (sdl::TranslateEvent(event, session.window, &translated)) Enqueue(translated);
+}
+
 bool PeekMessage(MSG* message) {
     if (!session.posted.empty()) {
         *message = session.posted.front();
@@ -256,10 +303,7 @@ bool PeekMessage(MSG* message) {
         *message = MSG{session.window, WM_QUIT, 1, 0};
         return true;
     }
-    SDL_Event event;
-    MSG translated{};
-    while (VideoReady() && SDL_PollEvent(&event))
-        if (sdl::TranslateEvent(event, session.window, &translated)) session.events.push_back(translated);
+    TakeSdlEvents();
 
     if (session.events.empty() || KeyUpTooSoon(session.events.front())) {
         std::fill(std::begin(session.downSinceEmpty), std::end(session.downSinceEmpty), false);
@@ -288,7 +332,13 @@ void PostQuitMessage(int exitCode) {
 
 bool SetCursorPos(int x, int y) {
     if (!session.window) return false;
+    // Whatever the pointer did before it was placed is over: the move to the
+    // new place replaces it. X reports the warp too, later and at the same
+    // place, which turns the view no further.
+    TakeSdlEvents();
     SDL_WarpMouseInWindow(session.window, x, y);
+    const LPARAM at = MakeLParam(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y));
+    Enqueue(MSG{session.window, WM_MOUSEMOVE, 0, at});
     return true;
 }
 

@@ -146,7 +146,10 @@ TEST_F(RealWindow, XInputArrivesAsWindowMessagesWithVirtualKeyCodes) {
         plat::WPARAM code;
     } keys[] = {{"w", 'W'}, {"a", 'A'}, {"s", 'S'}, {"d", 'D'}, {"Up", plat::VK_UP}, {"Down", plat::VK_DOWN},
                 {"Left", plat::VK_LEFT}, {"Right", plat::VK_RIGHT}, {"space", plat::VK_SPACE},
-                {"Escape", plat::VK_ESCAPE}, {"F1", plat::VK_F1}, {"Return", plat::VK_RETURN}};
+                {"Escape", plat::VK_ESCAPE}, {"F1", plat::VK_F1}, {"Return", plat::VK_RETURN},
+                // NumLock is off: the keypad's arrows are arrows.
+                {"KP_Up", plat::VK_UP}, {"KP_Down", plat::VK_DOWN}, {"KP_Left", plat::VK_LEFT},
+                {"KP_Right", plat::VK_RIGHT}};
     for (const auto& key : keys) {
         SCOPED_TRACE(key.name);
         ASSERT_TRUE(xtest::Xdo("keydown" + target + key.name));
@@ -164,6 +167,20 @@ TEST_F(RealWindow, XInputArrivesAsWindowMessagesWithVirtualKeyCodes) {
     plat::MSG next{};
     EXPECT_FALSE(plat::PeekMessage(&next));
     EXPECT_TRUE(Received(CollectUntil(plat::WM_KEYUP, plat::VK_SPACE, true), plat::WM_KEYUP, plat::VK_SPACE));
+
+    // Mouse moves merge as they queue: the latest place is reported once,
+    // after a key that came between them.
+    ASSERT_TRUE(xtest::Xdo("mousemove" + target + "100 100 keydown" + target + "a mousemove" + target +
+                           "120 130 mousemove" + target + "140 150"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    taken.clear();
+    for (plat::MSG m{}; plat::PeekMessage(&m);) taken.push_back(m);
+    ASSERT_EQ(taken.size(), 2u);
+    EXPECT_EQ(taken[0].message, plat::WM_KEYDOWN);
+    EXPECT_EQ(taken[1].message, plat::WM_MOUSEMOVE);
+    EXPECT_EQ(taken[1].lParam, plat::MakeLParam(140, 150));
+    ASSERT_TRUE(xtest::Xdo("keyup" + target + "a"));
+    CollectUntil(plat::WM_KEYUP);
 
     // A warp is reported later as a move to the new place, in client pixels.
     ASSERT_TRUE(plat::SetCursorPos(123, 234));

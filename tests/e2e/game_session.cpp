@@ -16,7 +16,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -48,19 +47,6 @@ std::array<int, 3> Image::At(int x, int y) const {
     if (x < 0 || y < 0 || x >= width || y >= height) return {-1, -1, -1};
     const std::uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
     return {p[0], p[1], p[2]};
-}
-
-double Image::MeanBrightness(int x0, int y0, int x1, int y1) const {
-    double sum = 0;
-    long n = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) {
-            auto c = At(x, y);
-            if (c[0] < 0) continue;
-            sum += (c[0] + c[1] + c[2]) / 3.0;
-            ++n;
-        }
-    return n ? sum / n : 0;
 }
 
 bool Image::SavePpm(const std::string& path) const {
@@ -139,12 +125,7 @@ bool GameSession::Launch() {
         out << "[general]\nchannels = stereo\nsample-type = int16\nfrequency = 44100\n"
             << "[wave]\nfile = " << audioPath_ << "\n";
     }
-    // The pointer waits where the game will put it, so the game's first mouse
-    // messages are known: the view starts at heading 5, pitch 30.
-    Xdo("mousemove 320 240");
-    look_.Apply(320, 240, &cursorX_, &cursorY_);
-    cursorX_ = 320;
-    cursorY_ = 240;
+    Xdo("mousemove " + std::to_string(options_.pointerX) + " " + std::to_string(options_.pointerY));
     std::string dataDir = options_.dataDir.empty() ? BuiltDataDir() : options_.dataDir;
     std::string binary = GameBinary();
     game_ = fork();
@@ -222,97 +203,58 @@ void GameSession::HoldKey(const std::string& key, double seconds) const {
     Xdo("keyup " + key);
 }
 
-bool LookModel::Apply(int x, int y, int* warpX, int* warpY) {
-    const double divisor = 8.0;
-    bool warp = false;
-    *warpX = static_cast<int>(lastX);
-    *warpY = static_cast<int>(lastY);
-    if (x > 370) {
-        *warpX = 10;
-        warp = true;
-    } else if (x < 10) {
-        *warpX = 370;
-        warp = true;
-    }
-    if (y > 370) {
-        *warpY = 10;
-        warp = true;
-    } else if (y < 10) {
-        *warpY = 370;
-        warp = true;
-    }
-    // Every warp moves the cursor on both axes: the other one to its last place.
-    if (std::fabs(lastX - x) > 300) {
-        if (lastX > 180) heading += ((lastX - 360) - x) / divisor;
-        else if (x > 180) heading += (lastX - (x - 360)) / divisor;
-    } else {
-        heading += (lastX - x) / divisor;
-    }
-    if (std::fabs(lastY - y) > 300) {
-        if (lastY > 180) pitch -= ((lastY - 360) - y) / divisor;
-        else if (y > 180) pitch -= (lastY - (y - 360)) / divisor;
-    } else {
-        pitch -= (lastY - y) / divisor;
-    }
-    if (heading > 360) heading = 0;
-    else if (heading < 0) heading = 360;
-    if (pitch > 85) pitch = 85;
-    else if (pitch < -85) pitch = -85;
-    lastX = x;
-    lastY = y;
-    return warp;
+std::array<int, 2> GameSession::Pointer() const {
+    Display* x = static_cast<Display*>(x_);
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, winX = -1, winY = -1;
+    unsigned int mask = 0;
+    if (x && window_) XQueryPointer(x, window_, &root, &child, &rootX, &rootY, &winX, &winY, &mask);
+    return {winX, winY};
 }
 
-void GameSession::MoveCursor(int x, int y) {
-    if (x == cursorX_ && y == cursorY_) return;
-    Xdo("mousemove --window " + std::to_string(window_) + " " + std::to_string(x) + " " + std::to_string(y));
-    cursorX_ = x;
-    cursorY_ = y;
-    int warpX = 0, warpY = 0;
-    if (look_.Apply(x, y, &warpX, &warpY)) {
-        // The game moves the cursor and then sees a move message for it.
-        Pause(0.12);
-        int ignoredX = 0, ignoredY = 0;
-        look_.Apply(warpX, warpY, &ignoredX, &ignoredY);
-        cursorX_ = warpX;
-        cursorY_ = warpY;
-    }
-    Pause(0.04);
+void GameSession::MotionFlood(int moves) const {
+    Display* x = static_cast<Display*>(x_);
+    if (!x || !window_) return;
+    for (int i = 0; i < moves; ++i) XWarpPointer(x, 0, window_, 0, 0, 0, 0, i * 7 % 640, i * 3 % 480);
+    XSync(x, False);
 }
 
-// Moves `pixels` along one axis (towards the low bound when negative), across
-// the 10..370 box: at a bound one more pixel makes the game warp the cursor to
-// the other bound, which it credits as no motion at all.
-static void Sweep(int pixels, int* position, const std::function<void(int)>& moveTo) {
-    const int step = 40;
-    while (pixels != 0) {
+// Moves the pointer `pixels` along one axis (0: x, 1: y; towards the low
+// bound when negative) in steps inside the game's 10..370 box. At a bound one
+// pixel more makes the game warp the pointer to the other bound, which it
+// credits as no motion. The game merges waiting moves, and moves merged over
+// more than 300 pixels read as a warp; so each step waits until the game has
+// shown it (the view changes, or the pointer is warped back into the box),
+// steps are at most 150 pixels, and the one after a warp only 40, so that
+// merged with the warp's own move it still reads as a warp.
+void GameSession::Sweep(int pixels, int axis) {
+    bool warped = false;
+    for (int moves = 0; pixels != 0 && moves < 1000; ++moves) {
+        const int step = warped ? 40 : 150;
+        std::array<int, 2> at = Pointer();
+        const Image before = Screenshot();
+        int& p = at[axis];
+        const int d = pixels < 0 ? std::min({step, -pixels, p - 10}) : std::min({step, pixels, 370 - p});
+        warped = d == 0;
         if (pixels < 0) {
-            if (*position <= 10) {
-                moveTo(9);
-                continue;
-            }
-            int d = std::min({step, -pixels, *position - 10});
-            moveTo(*position - d);
             pixels += d;
+            p = warped ? 9 : p - d;
         } else {
-            if (*position >= 370) {
-                moveTo(371);
-                continue;
-            }
-            int d = std::min({step, pixels, 370 - *position});
-            moveTo(*position + d);
             pixels -= d;
+            p = warped ? 371 : p + d;
+        }
+        MoveMouse(at[0], at[1]);
+        for (double waited = 0; waited < 5; waited += 0.02) {
+            Pause(0.02);
+            const int now = Pointer()[axis];
+            if (warped ? now >= 10 && now <= 370 : Difference(before, Screenshot()) > 0.5) break;
         }
     }
 }
 
-void GameSession::TurnLeft(double degrees) {
-    Sweep(-static_cast<int>(std::lround(degrees * 8)), &cursorX_, [this](int x) { MoveCursor(x, cursorY_); });
-}
+void GameSession::TurnLeft(double degrees) { Sweep(-static_cast<int>(std::lround(degrees * 8)), 0); }
 
-void GameSession::TiltDown(double degrees) {
-    Sweep(static_cast<int>(std::lround(degrees * 8)), &cursorY_, [this](int y) { MoveCursor(cursorX_, y); });
-}
+void GameSession::TiltDown(double degrees) { Sweep(static_cast<int>(std::lround(degrees * 8)), 1); }
 
 void GameSession::Pause(double seconds) const {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
@@ -344,10 +286,45 @@ Image GameSession::Screenshot() const {
     return image;
 }
 
+double GameSession::AwaitView(const Image& expected, double seconds, Image* screen) const {
+    double off = 255;
+    for (double waited = 0; waited < seconds && off >= 1.0; waited += 0.1) {
+        Pause(0.1);
+        *screen = Screenshot();
+        off = Difference(*screen, expected);
+    }
+    return off;
+}
+
+bool GameSession::AwaitStill(double seconds) const {
+    Image previous = Screenshot();
+    for (double waited = 0; waited < seconds; waited += 0.3) {
+        Pause(0.3);
+        Image now = Screenshot();
+        const bool still = Difference(previous, now) < 0.3;
+        previous = std::move(now);
+        if (still) return true;
+    }
+    return false;
+}
+
 std::array<int, 2> GameSession::WindowSize() const {
     XWindowAttributes attributes;
     if (!x_ || !window_ || !XGetWindowAttributes(static_cast<Display*>(x_), window_, &attributes)) return {0, 0};
     return {attributes.width, attributes.height};
+}
+
+void GameSession::FocusElsewhere() const {
+    Display* x = static_cast<Display*>(x_);
+    if (!x) return;
+    Window other = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 32, 32, 0, 0, 0);
+    XMapRaised(x, other);
+    XWindowAttributes attributes{};
+    for (int i = 0; i < 200 && (!XGetWindowAttributes(x, other, &attributes) || attributes.map_state != IsViewable);
+         ++i)
+        Pause(0.01);
+    XSetInputFocus(x, other, RevertToParent, CurrentTime);
+    XSync(x, False);
 }
 
 void GameSession::CloseWindow() const {
@@ -361,6 +338,24 @@ bool GameSession::KeyInWindow(const std::string& title, const std::string& key) 
         box = FindWindow(static_cast<Display*>(x_), title);
     if (!box) return false;
     return Xdo("key --window " + std::to_string(box) + " " + key);
+}
+
+std::vector<unsigned long> GameSession::WindowIcon() const {
+    std::vector<unsigned long> icon;
+    Display* x = static_cast<Display*>(x_);
+    if (!x || !window_) return icon;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(x, window_, XInternAtom(x, "_NET_WM_ICON", False), 0, 1 << 20, False, AnyPropertyType,
+                           &type, &format, &count, &after, &data) == Success && data && format == 32) {
+        // 32-bit items come as longs, which a writer may have sign-extended.
+        const unsigned long* values = reinterpret_cast<const unsigned long*>(data);
+        for (unsigned long i = 0; i < count; ++i) icon.push_back(values[i] & 0xFFFFFFFFul);
+    }
+    if (data) XFree(data);
+    return icon;
 }
 
 std::vector<std::string> GameSession::WindowTitles() const {
@@ -400,6 +395,18 @@ std::string GameSession::ErrorOutput() const {
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+double Difference(const Image& a, const Image& b) {
+    double sum = 0;
+    long n = 0;
+    for (int y = 0; y < std::min(a.height, b.height); y += 4)
+        for (int x = 0; x < std::min(a.width, b.width); x += 4) {
+            auto p = a.At(x, y), q = b.At(x, y);
+            sum += std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]);
+            ++n;
+        }
+    return n ? sum / (3.0 * n) : 255;
 }
 
 double Capture::Rms(double fromSeconds, double toSeconds) const {

@@ -19,19 +19,7 @@ struct Image {
     std::vector<std::uint8_t> rgb;  // top row first
 
     std::array<int, 3> At(int x, int y) const;  // y from the top
-    // Mean brightness (0..255) of a rectangle, y from the top.
-    double MeanBrightness(int x0, int y0, int x1, int y1) const;
     bool SavePpm(const std::string& path) const;
-};
-
-// The game's mouse look, as the player's hand knows it: the test keeps its
-// own account of every mouse message the game will see (its moves and the
-// game's cursor warps) so it knows where the view points.
-struct LookModel {
-    double heading = 0, pitch = 0, lastX = 0, lastY = 0;
-    // One mouse-move message at (x, y); true when the game answers it by
-    // warping the cursor, to (*warpX, *warpY).
-    bool Apply(int x, int y, int* warpX, int* warpY);
 };
 
 struct SessionOptions {
@@ -39,6 +27,7 @@ struct SessionOptions {
     std::string dataDir;        // working directory of the game; empty: the built data
     std::string audioDriver = "wave";  // "wave", "null", or "none" for no device at all
     std::vector<std::string> extraEnv;  // NAME=value
+    int pointerX = 640, pointerY = 360;  // where the pointer waits when the game starts
 };
 
 class GameSession {
@@ -63,14 +52,27 @@ public:
     void HoldKey(const std::string& key, double seconds) const;
 
     // Mouse look in the game's own units (8 pixels a degree), moving the
-    // cursor in short steps and across the game's warp bounds as a hand would.
+    // pointer in steps and across the game's warp bounds as a hand would.
     void TurnLeft(double degrees);   // negative turns right
     void TiltDown(double degrees);   // negative looks up
-    const LookModel& Look() const { return look_; }
+    // Where the pointer is, in the game window's client pixels.
+    std::array<int, 2> Pointer() const;
+    // As fast as the X server takes them: this many pointer moves to and fro,
+    // across the game's warp bounds.
+    void MotionFlood(int moves) const;
     void Pause(double seconds) const;
 
     Image Screenshot() const;  // the game window's client area, as far as it is on the screen
+    // Waits, however slowly a loaded machine draws, until the screen shows
+    // `expected` (mean difference under 1) or `seconds` pass; the difference
+    // at the end, with the last screenshot in *screen.
+    double AwaitView(const Image& expected, double seconds, Image* screen) const;
+    // Waits until two screenshots 0.3 s apart are the same; false when the
+    // view still moves after `seconds`.
+    bool AwaitStill(double seconds) const;
     std::array<int, 2> WindowSize() const;
+    // Opens a small window of the test's own and gives it the keyboard focus.
+    void FocusElsewhere() const;
     // Asks the window to close, as a window manager's close button does.
     void CloseWindow() const;
     // Presses a key in the top-level window with this title (a message box).
@@ -81,6 +83,9 @@ public:
     int WaitExit(double seconds);
     bool Running();
     pid_t GamePid() const { return game_; }  // -1 once the game has ended
+    // The game window's icon as the desktop reads it (_NET_WM_ICON): width,
+    // height, then one 0xAARRGGBB value per pixel, top row first.
+    std::vector<unsigned long> WindowIcon() const;
     // Names of the top-level windows (message boxes show here by caption).
     std::vector<std::string> WindowTitles() const;
 
@@ -105,9 +110,7 @@ private:
     int display_ = -1;
     void* x_ = nullptr;  // Display*
     unsigned long window_ = 0;
-    LookModel look_;
-    int cursorX_ = 320, cursorY_ = 240;
-    void MoveCursor(int x, int y);
+    void Sweep(int pixels, int axis);
     std::string workDir_;
     std::string audioPath_;
     std::string stderrPath_;
@@ -116,6 +119,13 @@ private:
 // The built game and its data (from the build tree).
 std::string GameBinary();
 std::string BuiltDataDir();
+
+// The frame the game draws from its start position at this heading and
+// pitch (degrees), drawn off-screen by the game's own code: 1280 x 720.
+Image ExpectedView(double heading, double pitch);
+// Mean absolute difference (0..255) of the part two pictures share,
+// sampled every 4th pixel.
+double Difference(const Image& a, const Image& b);
 
 // A captured wave file as mono samples in -1..1.
 struct Capture {

@@ -120,10 +120,11 @@ TEST(GameDataFiles, GameDecoderReadsEveryBitmapAsWritten) {
 
 TEST(GameDataFiles, DataSetIsTheSameEveryTimeAndMatchesTheBuild) {
     std::vector<datagen::DataFile> files = datagen::MakeDataSet();
-    ASSERT_EQ(files.size(), 19u);
+    ASSERT_EQ(files.size(), 20u);
     for (std::size_t i = 0; i < 18; ++i)
         EXPECT_EQ(files[i].path, std::string("texture/") + kTextures[i].stem + ".bmp");
     EXPECT_EQ(files[18].path, "rifle.wav");
+    EXPECT_EQ(files[19].path, "icon.bmp");
     // The build ran the generator in another process: equal bytes mean no
     // clock, address or unseeded randomness leaks into the data.
     for (const datagen::DataFile& file : files) {
