@@ -30,6 +30,8 @@ void SetFixedGlState() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
+namespace {
+
 bool InitSceneSteps() {
     // Without the extension the level is not drawn but stays solid.
     multitextureSupported = InitMultitexture();

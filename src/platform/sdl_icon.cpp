@@ -1,34 +1,25 @@
 #include "platform/sdl_icon.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <vector>
+
+#include "platform/data_file.h"
 
 namespace plat::sdl {
 namespace {
 
-constexpr off_t kLargestIcon = 1 << 20;  // far more than a 256 x 256 bitmap needs
+constexpr std::uint64_t kLargestIcon = 1 << 20;  // far more than a 256 x 256 bitmap needs
 
 // The whole file, only if it is a regular file of a sensible size: a pipe or
 // a device in its place must not hold up the start.
 std::vector<char> ReadIconFile(const char* path) {
     std::vector<char> bytes;
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return bytes;
-    struct stat info {};
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 && info.st_size <= kLargestIcon) {
-        bytes.resize(static_cast<size_t>(info.st_size));
-        size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
-            if (n <= 0) break;
-            got += static_cast<size_t>(n);
-        }
-        bytes.resize(got);
+    std::uint64_t size = 0;
+    const int file = OpenDataFile(path, &size);
+    if (file >= 0 && size > 0 && size <= kLargestIcon) {
+        bytes.resize(static_cast<std::size_t>(size));
+        if (!ReadDataAt(file, bytes.data(), size, 0)) bytes.clear();
     }
-    close(fd);
+    CloseDataFile(file);
     return bytes;
 }
 

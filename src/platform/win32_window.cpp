@@ -15,6 +15,9 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <vector>
+
+#include "platform/data_file.h"
 
 // The system's headers map these names to their ANSI or wide entry points;
 // here they are the game's own functions, which call the ANSI ones.
@@ -50,6 +53,34 @@ PIXELFORMATDESCRIPTOR SystemDescriptor(const PixelFormatDescriptor& descriptor) 
     return system;
 }
 
+// The game's own icon, "icon.bmp" from the data folder, for the task bar and
+// the window switcher; nullptr when there is none that reads, and the class
+// keeps the stock icon it asked for.
+HICON GameIcon() {
+    constexpr std::uint64_t kLargestIcon = 1 << 20;  // far more than a 256 x 256 bitmap needs
+    std::uint64_t size = 0;
+    const int file = OpenDataFile("icon.bmp", &size);
+    CloseDataFile(file);
+    if (file < 0 || size == 0 || size > kLargestIcon) return nullptr;
+    HBITMAP colour = static_cast<HBITMAP>(
+        ::LoadImageA(nullptr, "icon.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (!colour) return nullptr;
+    BITMAP picture{};
+    HICON icon = nullptr;
+    if (::GetObjectA(colour, sizeof picture, &picture) == sizeof picture) {
+        // An all-clear mask: every pixel of the picture shows.
+        const std::vector<unsigned char> opaque(std::size_t((picture.bmWidth + 15) / 16 * 2) * picture.bmHeight, 0);
+        HBITMAP mask = ::CreateBitmap(picture.bmWidth, picture.bmHeight, 1, 1, opaque.data());
+        if (mask) {
+            ICONINFO parts{TRUE, 0, 0, mask, colour};
+            icon = ::CreateIconIndirect(&parts);
+            ::DeleteObject(mask);
+        }
+    }
+    ::DeleteObject(colour);
+    return icon;
+}
+
 }  // namespace
 
 Handle GetModuleHandle(const char* name) { return ::GetModuleHandleA(name); }
@@ -62,7 +93,8 @@ bool RegisterClass(const WindowClass& windowClass) {
     system.cbClsExtra = windowClass.classExtra;
     system.cbWndExtra = windowClass.windowExtra;
     system.hInstance = static_cast<HINSTANCE>(windowClass.instance);
-    system.hIcon = ::LoadIconA(nullptr, MAKEINTRESOURCEA(windowClass.icon));
+    system.hIcon = GameIcon();
+    if (!system.hIcon) system.hIcon = ::LoadIconA(nullptr, MAKEINTRESOURCEA(windowClass.icon));
     system.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(windowClass.cursor));
     system.hbrBackground = nullptr;
     system.lpszMenuName = windowClass.menuName;

@@ -56,6 +56,18 @@ std::vector<unsigned long> IconFromData() {
     return icon;
 }
 
+// A window's icon property may hold the icon in several sizes, one after
+// the other; whether one of them is `icon` pixel for pixel.
+bool HoldsIcon(const std::vector<unsigned long>& property, const std::vector<unsigned long>& icon) {
+    for (size_t at = 0; at + 2 <= property.size();) {
+        const size_t length = 2 + property[at] * property[at + 1];
+        if (length == 2 || at + length > property.size()) return false;
+        if (std::equal(icon.begin(), icon.end(), property.begin() + at, property.begin() + at + length)) return true;
+        at += length;
+    }
+    return false;
+}
+
 }  // namespace
 
 TEST(Lifecycle, EscapeAndWindowCloseEndTheGameWithExitCodeZero) {
@@ -68,7 +80,10 @@ TEST(Lifecycle, EscapeAndWindowCloseEndTheGameWithExitCodeZero) {
         // The window carries the game's own icon, for task bars and switchers.
         const std::vector<unsigned long> icon = IconFromData();
         ASSERT_GT(icon.size(), 2u);
-        EXPECT_TRUE(game.WindowIcon() == icon);
+        const std::vector<unsigned long> shown = game.WindowIcon();
+        EXPECT_TRUE(HoldsIcon(shown, icon)) << "icon property of " << shown.size() << " values, the first "
+                                            << (shown.size() > 1 ? shown[0] : 0) << " x "
+                                            << (shown.size() > 1 ? shown[1] : 0);
         game.Key("Escape");
         EXPECT_EQ(game.WaitExit(5.0), 0) << game.ErrorOutput();
         EXPECT_EQ(game.ErrorOutput(), "") << "nothing on stderr on the way out";

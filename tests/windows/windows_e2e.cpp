@@ -132,7 +132,10 @@ TEST(WindowsGame, RefusedModeAnsweredYesPlaysInAWindowWhoseFrameIsInsideTheSizeA
     EXPECT_LT(height, 720);
     EXPECT_GT(height, 660);
     const Image shot = game.Screenshot();
-    EXPECT_GT(shot.MeanBrightness(0, 0, shot.width, shot.height), 5.0) << "the windowed game draws its view";
+    const int shown = std::min(shot.width, 1024);  // the screen's width
+    double brightness = 0;
+    for (int channel = 0; channel < 3; ++channel) brightness += Channel(shot, channel, 0, 0, shown, shot.height) / 3;
+    EXPECT_GT(brightness, 5.0) << "the windowed game draws its view";
     game.Key("Escape");
     EXPECT_EQ(game.WaitExit(10), 0);
 }
