@@ -11,7 +11,9 @@
 #include <mmsystem.h>
 #include <dsound.h>
 
+#include <cstdint>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -20,7 +22,15 @@ struct VoiceRecord {
     void* locked;  // the region handed out by LockVoice, null when none
     DWORD lockedBytes;
     bool eightBit;  // silence is 0x80 rather than 0
+    DWORD bytes;    // what the buffer holds, counted against the budget
 };
+
+// Sample memory all voices may hold together, as on the other platforms: our
+// own rifle sound takes 45 x 43 KiB, and a modder's few seconds of CD-quality
+// stereo still fit 45 times. A voice that would pass it is not made and its
+// sound stays silent, where 45 copies of a large file would take gigabytes.
+constexpr std::uint64_t kVoiceMemoryBudget = 64u << 20;
+std::uint64_t voiceMemoryHeld = 0;
 
 IDirectSound* DeviceOf(plat::AudioDevice device) { return static_cast<IDirectSound*>(device); }
 IDirectSoundBuffer* OutputOf(plat::AudioOutput output) { return static_cast<IDirectSoundBuffer*>(output); }
@@ -97,7 +107,7 @@ Voice CreateVoice(AudioDevice device, const VoiceFormat& format, std::uint32_t b
     IDirectSound* sound = DeviceOf(device);
     // A record DirectSound would have to guess about gets no voice.
     if (sound == nullptr || format.channels == 0 || format.blockAlign == 0 || format.samplesPerSec == 0 ||
-        byteCount < format.blockAlign)
+        byteCount < format.blockAlign || byteCount > kVoiceMemoryBudget - voiceMemoryHeld)
         return nullptr;
     WAVEFORMATEX waveFormat = SystemFormat(format);
     DSBUFFERDESC description{};
@@ -109,7 +119,12 @@ Voice CreateVoice(AudioDevice device, const VoiceFormat& format, std::uint32_t b
     IDirectSoundBuffer* buffer = nullptr;
     if (FAILED(sound->CreateSoundBuffer(&description, &buffer, nullptr))) return nullptr;
 
-    auto* voice = new VoiceRecord{buffer, nullptr, 0, format.bitsPerSample == 8};
+    auto* voice = new (std::nothrow) VoiceRecord{buffer, nullptr, 0, format.bitsPerSample == 8, byteCount};
+    if (voice == nullptr) {
+        buffer->Release();
+        return nullptr;
+    }
+    voiceMemoryHeld += byteCount;
     if (!Silence(voice)) {
         ReleaseVoice(voice);
         return nullptr;
@@ -122,6 +137,7 @@ void ReleaseVoice(Voice handle) {
     if (voice == nullptr) return;
     if (voice->locked) voice->buffer->Unlock(voice->locked, 0, nullptr, 0);
     voice->buffer->Release();
+    voiceMemoryHeld -= voice->bytes;
     delete voice;
 }
 
