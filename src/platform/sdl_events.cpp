@@ -134,7 +134,7 @@ bool TranslateEvent(const SDL_Event& event, SDL_Window* window, MSG* message) {
         return true;
     case SDL_WINDOWEVENT:
         return TranslateWindowEvent(event.window, window, message);
-    case SDL_QUIT:  // a signal or the session ending: handled like a close
+    case SDL_QUIT:  // the desktop session ending: handled like a close
         message->message = WM_CLOSE;
         return true;
     default:
