@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -141,6 +142,7 @@ TEST(HostileData, EachFolderStartsWithinBoundsAndEndsCleanly) {
             game.Pause(0.5);
             EXPECT_TRUE(game.Running());
             const long peak = game.PeakResidentMiB();
+            std::printf("  %s: peak %ld MiB\n", c.name, peak);
             EXPECT_GT(peak, 0);
             EXPECT_LT(peak, c.peakMiB);
             if (c.ending == Ending::WindowDestroyed)
