@@ -49,9 +49,16 @@ void CloseAudioDevice(AudioDevice device);
 AudioOutput CreateAudioOutput(AudioDevice device, Handle window, std::uint32_t samplesPerSec);
 void ReleaseAudioOutput(AudioOutput output);
 
+// Sample memory all voices of a layer may hold together, whatever copies the
+// layer keeps. Our own rifle sound takes a few megabytes 45 times over; a
+// modder's few seconds of CD-quality stereo still fit. A voice that would
+// pass it is not made and its sound stays silent, where 45 copies of a large
+// file would take gigabytes.
+constexpr std::uint64_t VOICE_MEMORY_BUDGET = 64u << 20;
+
 // A silent voice of byteCount bytes in the given format; null when the device
-// cannot take the format or the size, or has not the memory for it (a layer
-// may cap what all its voices hold together): never an exception.
+// cannot take the format or the size, or has not the memory for it (within
+// VOICE_MEMORY_BUDGET): never an exception.
 Voice CreateVoice(AudioDevice device, const VoiceFormat& format, std::uint32_t byteCount);
 void ReleaseVoice(Voice voice);
 

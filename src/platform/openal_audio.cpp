@@ -55,16 +55,11 @@ struct VoiceRecord {
     long pan;
 };
 
-// Sample memory all voices may hold together: each voice keeps its samples
-// once here for locking, and OpenAL holds them again as 16-bit stereo (up to
-// four times the size, for 8-bit mono). Our own rifle sound takes about
-// 45 x 130 KiB; a modder's few seconds of CD-quality stereo still fit 45
-// times. A voice that would pass it is not made: that sound stays silent,
-// where 45 copies of a large file would take gigabytes.
-constexpr std::uint64_t kVoiceMemoryBudget = 64u << 20;
 std::uint64_t voiceMemoryHeld = 0;
 
-// What a voice of byteCount bytes costs against the budget.
+// What a voice of byteCount bytes costs against the budget: each voice keeps
+// its samples once here for locking, and OpenAL holds them again as 16-bit
+// stereo (up to four times the size, for 8-bit mono).
 std::uint64_t VoiceCost(std::uint32_t byteCount, std::uint32_t frameBytes) {
     return std::uint64_t(byteCount) + std::uint64_t(byteCount / frameBytes) * 2 * sizeof(ALshort);
 }
@@ -215,7 +210,7 @@ Voice CreateVoice(AudioDevice device, const VoiceFormat& format, std::uint32_t b
     const ALenum alFormat = OpenAlFormat(format);
     if (alFormat == AL_NONE || format.samplesPerSec == 0) return nullptr;
     const std::uint32_t frameBytes = format.channels * format.bitsPerSample / 8u;
-    if (byteCount < frameBytes || VoiceCost(byteCount, frameBytes) > kVoiceMemoryBudget - voiceMemoryHeld) {
+    if (byteCount < frameBytes || VoiceCost(byteCount, frameBytes) > VOICE_MEMORY_BUDGET - voiceMemoryHeld) {
         return nullptr;
     }
 

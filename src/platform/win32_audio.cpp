@@ -25,12 +25,7 @@ struct VoiceRecord {
     DWORD bytes;    // what the buffer holds, counted against the budget
 };
 
-// Sample memory all voices may hold together, as on the other platforms: our
-// own rifle sound takes 45 x 43 KiB, and a modder's few seconds of CD-quality
-// stereo still fit 45 times. A voice that would pass it is not made and its
-// sound stays silent, where 45 copies of a large file would take gigabytes.
-constexpr std::uint64_t kVoiceMemoryBudget = 64u << 20;
-std::uint64_t voiceMemoryHeld = 0;
+std::uint64_t voiceMemoryHeld = 0;  // bytes of all voices' buffers, against VOICE_MEMORY_BUDGET
 
 IDirectSound* DeviceOf(plat::AudioDevice device) { return static_cast<IDirectSound*>(device); }
 IDirectSoundBuffer* OutputOf(plat::AudioOutput output) { return static_cast<IDirectSoundBuffer*>(output); }
@@ -107,7 +102,7 @@ Voice CreateVoice(AudioDevice device, const VoiceFormat& format, std::uint32_t b
     IDirectSound* sound = DeviceOf(device);
     // A record DirectSound would have to guess about gets no voice.
     if (sound == nullptr || format.channels == 0 || format.blockAlign == 0 || format.samplesPerSec == 0 ||
-        byteCount < format.blockAlign || byteCount > kVoiceMemoryBudget - voiceMemoryHeld)
+        byteCount < format.blockAlign || byteCount > VOICE_MEMORY_BUDGET - voiceMemoryHeld)
         return nullptr;
     WAVEFORMATEX waveFormat = SystemFormat(format);
     DSBUFFERDESC description{};

@@ -15,18 +15,14 @@
 #include <string>
 
 #include "e2e/game_session.h"
+#include "render/bmp_builder.h"
+#include "sound/wav_files.h"
 
 namespace fs = std::filesystem;
 using e2e::GameSession;
 using e2e::SessionOptions;
 
 namespace {
-
-std::string Le(std::uint32_t value, int bytes) {
-    std::string out;
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    return out;
-}
 
 // Writes `bytes`, then stretches the file to `length` with a hole (no disk used).
 void Write(const fs::path& path, const std::string& bytes, std::uint64_t length = 0) {
@@ -43,20 +39,18 @@ void Pipe(const fs::path& path) {
 // 1,080 bytes: an 8-bit run-length bitmap of 16384 x 5000 pixels whose data
 // ends the picture at once (the rest is legally black).
 std::string RunLengthBomb() {
-    const std::uint32_t pixelsAt = 14 + 40 + 1024;
-    return "BM" + Le(pixelsAt + 2, 4) + Le(0, 4) + Le(pixelsAt, 4) + Le(40, 4) + Le(16384, 4) + Le(5000, 4) +
-           Le(1, 2) + Le(8, 2) + Le(1, 4) + Le(2, 4) + std::string(16, '\0') + std::string(1024, '\0') +
-           std::string("\0\1", 2);
+    const bmp::Bytes file = bmp::Build(bmp::Pic(16384, 5000, 8, {0, 1}, std::vector<bmp::Colour>(256), 0, 1));
+    return std::string(file.begin(), file.end());
 }
 
 // The header of a 16-bit mono 44100 Hz WAV whose samples (`dataBytes` of
 // them) follow it, with `emptyChunks` empty chunks in front of the data.
 std::string WaveHeader(std::uint32_t dataBytes, int emptyChunks) {
+    using namespace wavfiles;
     std::string junk;
-    for (int i = 0; i < emptyChunks; ++i) junk += "junk" + Le(0, 4);
-    const std::string body = "WAVEfmt " + Le(16, 4) + Le(1, 2) + Le(1, 2) + Le(44100, 4) + Le(88200, 4) +
-                             Le(2, 2) + Le(16, 2) + junk + "data" + Le(dataBytes, 4);
-    return "RIFF" + Le(static_cast<std::uint32_t>(body.size()) + dataBytes, 4) + body;
+    for (int i = 0; i < emptyChunks; ++i) junk += Chunk("junk", "");
+    const std::string body = "WAVE" + Chunk("fmt ", Format(1, 44100, 16)) + junk + ChunkDeclaring("data", dataBytes, "");
+    return ChunkDeclaring("RIFF", static_cast<std::uint32_t>(body.size()) + dataBytes, body);
 }
 
 void Rifle(const fs::path& dir, std::uint32_t dataBytes, int emptyChunks = 0) {

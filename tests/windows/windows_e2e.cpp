@@ -27,14 +27,6 @@ double Channel(const Image& image, int channel, int x0, int y0, int x1, int y1) 
     return n ? sum / n : 0;
 }
 
-// Mean absolute difference of two frames over every channel of every pixel.
-double MeanDifference(const Image& a, const Image& b) {
-    if (a.width != b.width || a.height != b.height) return 255;
-    double sum = 0;
-    for (size_t i = 0; i < a.rgb.size(); ++i) sum += std::abs(int(a.rgb[i]) - int(b.rgb[i]));
-    return a.rgb.empty() ? 255 : sum / double(a.rgb.size());
-}
-
 // The first frame a session's game shows, after it has had time to draw it.
 Image FirstFrame(GameSession& game) {
     if (!game.ServerUp() || !game.Launch() || !game.WaitForWindow("Veldrake", 20)) return Image();
@@ -77,7 +69,7 @@ TEST(WindowsGame, FirstFrameIsTheStartViewAndMatchesTheLinuxBuild) {
     else
         setenv("VELDRAKE_GAME", previous.c_str(), 1);
     ASSERT_EQ(linux.width, windows.width);
-    const double difference = MeanDifference(windows, linux);
+    const double difference = e2e::Difference(windows, linux);
     std::printf("  first frames differ by %.2f of 255 on average\n", difference);
     EXPECT_LT(difference, 4.0);
     if (const char* dir = std::getenv("VELDRAKE_E2E_SHOTS")) {
