@@ -3,11 +3,11 @@
 #include <GL/gl.h>
 
 #include <cmath>
-#include <cstdlib>
 
 #include "app/game_state.h"
 #include "sim/collision.h"
 #include "sim/frame.h"
+#include "sim/random.h"
 
 namespace {
 
@@ -23,29 +23,29 @@ constexpr double kSmokeBlue = 0.15000000596046448;
 
 // The generator is never seeded, so the n-th burst of every run looks the
 // same. Each draw is its own statement: the order of draws is the shape.
-double CornerOffset() { return (std::rand() % 50 - 25) / 75.0; }
+double CornerOffset() { return (Rand() % 50 - 25) / 75.0; }
 
 void Spawn(Particle& p, bool bigPuff) {
-    p.size = bigPuff ? 2.0 : (std::rand() % 25 + 25) / 50.0;
+    p.size = bigPuff ? 2.0 : (Rand() % 25 + 25) / 50.0;
     for (double& c : p.cornerX) c = CornerOffset();
     for (double& c : p.cornerY) c = CornerOffset();
     for (double& c : p.cornerZ) c = CornerOffset();
-    p.angleX = std::rand() % 360;
-    p.angleY = std::rand() % 360;
-    p.angleZ = std::rand() % 360;
-    p.spinX = (std::rand() % 50 - 25) / 5.0;
-    p.spinY = (std::rand() % 50 - 25) / 5.0;
-    p.spinZ = (std::rand() % 50 - 25) / 5.0;
+    p.angleX = Rand() % 360;
+    p.angleY = Rand() % 360;
+    p.angleZ = Rand() % 360;
+    p.spinX = (Rand() % 50 - 25) / 5.0;
+    p.spinY = (Rand() % 50 - 25) / 5.0;
+    p.spinZ = (Rand() % 50 - 25) / 5.0;
     p.life = 1.0;
-    p.fade = (std::rand() % 100) / 5000.0 + kMinFade;
+    p.fade = (Rand() % 100) / 5000.0 + kMinFade;
     p.posX = shotX;
     p.posY = shotY;
     p.posZ = shotZ;
     // The lengths go into sin and cos as radians on purpose: they only
     // scatter the chips around the shot's own step.
-    const double a = std::rand() % 360;
-    const double c = std::rand() % 360;
-    const double s = (std::rand() % 100) / 500.0;
+    const double a = Rand() % 360;
+    const double c = Rand() % 360;
+    const double s = (Rand() % 100) / 500.0;
     const double r = Length2D(a, c);
     p.velX = std::sin(Length2D(a, r)) * s + shotStepX;
     p.velY = std::cos(Length2D(a, r)) * s + shotStepY;
