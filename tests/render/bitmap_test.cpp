@@ -148,11 +148,14 @@ TEST(BitmapDecoder, RunLengthEncodings) {
     EXPECT_EQ(At(*image, 1, 2), kBlue);
     EXPECT_EQ(At(*image, 0, 2), (Colour{0, 0, 0}));
 
-    // RLE4: a run alternates its two nibbles; a literal of 3 nibbles takes 2 bytes.
-    image = DecodeOk(bmp::Build(Pic(6, 1, 4, {3, 0x12, 0, 3, 0x31, 0x20, 0, 1}, four, 4, 2)));
+    // RLE4: a run alternates its two nibbles; a literal of 3 nibbles takes 2
+    // bytes, one of 5 takes 3 and a pad byte, and the run after it still lands.
+    image = DecodeOk(bmp::Build(
+        Pic(13, 1, 4, {3, 0x12, 0, 3, 0x31, 0x20, 0, 5, 0x12, 0x31, 0x20, 0, 2, 0x33, 0, 1}, four, 4, 2)));
     ASSERT_TRUE(image);
-    const Colour expect[6] = {kRed, kGreen, kRed, kBlue, kRed, kGreen};
-    for (int x = 0; x < 6; ++x) EXPECT_EQ(At(*image, x, 0), expect[x]) << "x=" << x;
+    const Colour expect[13] = {kRed,  kGreen, kRed, kBlue, kRed,  kGreen, kRed,
+                               kGreen, kBlue,  kRed, kGreen, kBlue, kBlue};
+    for (int x = 0; x < 13; ++x) EXPECT_EQ(At(*image, x, 0), expect[x]) << "x=" << x;
 }
 
 TEST(BitmapDecoder, CoreSizesAreUnsignedSixteenBit) {

@@ -46,6 +46,12 @@ TEST(BindMultitexture, NeedsTheExtensionAndBothDrawingEntryPoints) {
     EXPECT_EQ(mt::glActiveTextureARB, nullptr);
     EXPECT_EQ(maxTextureUnits, 1);
     EXPECT_FALSE(BindMultitexture(nullptr));
+
+    // Only one of the two drawing entry points: still no support.
+    for (const char* found : {"glActiveTextureARB", "glMultiTexCoord2fARB"}) {
+        fake::state().entryPoints = {found};
+        EXPECT_FALSE(BindMultitexture("GL_ARB_multitexture")) << found;
+    }
 }
 
 }  // namespace

@@ -53,6 +53,7 @@ struct State {
     std::deque<int> messageBoxAnswers; // answers of the next boxes; IDOK / IDNO when empty for OK / Yes-No
     bool fail[static_cast<int>(Fail::Count)] = {};
     plat::WindowProcedure windowProcedure = nullptr;  // from RegisterClass
+    std::vector<std::string> entryPoints;  // the names wglGetProcAddress finds (all others are null)
 
     // Clock. The counter runs at `frequency`; the tick counts milliseconds.
     bool counterPresent = true;
