@@ -205,8 +205,10 @@ async function command(line) {
   }
   if (verb === 'eval') return 'ok ' + JSON.stringify(await evaluate(rest) ?? null);
   if (verb === 'errors') return 'ok ' + JSON.stringify(errors);
-  if (verb === 'audio')
-    return 'ok ' + JSON.stringify(await evaluate('[veldrakeAudioContexts.map(c => c.state), veldrakeAudioLevels.splice(0)]'));
+  if (verb === 'audio') {  // "ok STATE,STATE MS RMS MS RMS ..."
+    const [states, levels] = await evaluate('[veldrakeAudioContexts.map(c => c.state), veldrakeAudioLevels.splice(0)]');
+    return `ok ${states.join(',') || 'none'} ${levels.flat().join(' ')}`.trim();
+  }
   if (verb === 'served') return 'ok ' + JSON.stringify(served);
   if (verb === 'quit') finish(0);
   return 'error unknown command';
