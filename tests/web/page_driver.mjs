@@ -4,6 +4,7 @@
 // "error ..."). Run with `node --experimental-websocket`.
 //   click X Y | down X Y | up X Y     left button at page pixel X,Y
 //   move DX DY                        relative mouse motion (pointer lock)
+//   fan N DX                          N shots with the left button, turning DX pixels after each
 //   key down|up|press NAME            KeyW, Space, Escape, Enter, ArrowLeft...
 //   shot PATH                         the canvas as a binary PPM
 //   eval JS                           the value as JSON
@@ -180,6 +181,17 @@ async function command(line) {
     mouse.x = c.x + +args[0] / c.s; mouse.y = c.y + +args[1] / c.s;
     for (const type of verb === 'click' ? ['mousePressed', 'mouseReleased'] : [verb === 'down' ? 'mousePressed' : 'mouseReleased'])
       await send('Input.dispatchMouseEvent', { type, x: mouse.x, y: mouse.y, button: 'left', buttons: type === 'mousePressed' ? 1 : 0, clickCount: 1 });
+    return 'ok';
+  }
+  if (verb === 'fan') {  // N presses of the left button, each followed by a turn of DX pixels, sent at once
+    const sent = [];
+    for (let i = 0; i < +args[0]; ++i) {
+      for (const type of ['mousePressed', 'mouseReleased'])
+        sent.push(send('Input.dispatchMouseEvent', { type, x: mouse.x, y: mouse.y, button: 'left', buttons: type === 'mousePressed' ? 1 : 0, clickCount: 1 }));
+      mouse.x += +args[1];
+      sent.push(send('Input.dispatchMouseEvent', { type: 'mouseMoved', x: mouse.x, y: mouse.y }));
+    }
+    await Promise.all(sent);
     return 'ok';
   }
   if (verb === 'move') {
