@@ -1,0 +1,16 @@
+// The OpenGL 1.1 the game draws with, over the browser's WebGL and
+// Emscripten's fixed-function emulation: immediate mode, display lists, the
+// matrices and the second texture unit are kept here and drawn as vertex
+// arrays (web_gl.cpp).
+#pragma once
+
+namespace plat::web {
+
+// Our own entry point for an extension function, or null when the name is
+// not one we provide.
+void* GlProcAddress(const char* name);
+
+// Draws whatever is still collected; called before the frame is shown.
+void FlushGl();
+
+}  // namespace plat::web

@@ -1,0 +1,432 @@
+// The window layer in the browser: the page's canvas is the game's one
+// window, with a WebGL context made through EGL (Emscripten's emulation of
+// fixed-function OpenGL sets itself up only for such contexts). The page's
+// input events become Win32-shaped messages in a queue of our own; message
+// boxes are drawn by the page, and the game waits for their answer while the
+// browser runs on.
+//
+// The mouse is held by the browser's pointer lock, which reports movements
+// only: the cursor place the game reads and sets is kept here. Losing the
+// lock or the page's focus deactivates the game until a click on the canvas
+// takes the pointer again.
+#include <EGL/egl.h>
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <algorithm>
+#include <deque>
+#include <iterator>
+#include <vector>
+
+#include "platform/data_file.h"
+#include "platform/web_gl.h"
+#include "platform/web_window.h"
+#include "platform/window.h"
+
+namespace plat {
+namespace {
+
+constexpr int kCanvasWidth = 1280;
+constexpr int kCanvasHeight = 720;
+constexpr const char* kCanvas = "#canvas";
+constexpr WPARAM kActive = 1;
+constexpr WPARAM kInactive = 0;
+constexpr WPARAM kLeftButtonDown = 0x0001;
+constexpr std::uint32_t kInactiveWait = 15;  // ms between idle steps while nothing is drawn
+
+struct Session {
+    WindowProcedure windowProcedure = nullptr;
+    bool windowOpen = false;
+    EGLDisplay display = EGL_NO_DISPLAY;
+    EGLSurface surface = EGL_NO_SURFACE;
+    EGLContext context = EGL_NO_CONTEXT;
+    bool fullscreenSet = false;  // the game's mode switch holds the page in fullscreen
+    int cursorCount = 0;
+    int cursorX = 0, cursorY = 0;
+    bool locked = false;  // the pointer is ours
+    bool active = true;
+    bool boxShowing = false;
+    bool keyDown[256] = {};
+    bool downSinceEmpty[256] = {};
+    std::deque<MSG> posted;
+    std::deque<MSG> events;
+    double lastSwap = 0;
+    double idleSinceSwap = 0;
+};
+
+Session session;
+char windowTag;    // its address is the window's handle, and its device context's
+char instanceTag;  // and this one the program's instance
+
+Handle TheWindow() { return session.windowOpen ? &windowTag : nullptr; }
+
+void Enqueue(const MSG& message) {
+    if (message.message == WM_MOUSEMOVE)
+        session.events.erase(std::remove_if(session.events.begin(), session.events.end(),
+                                            [](const MSG& waiting) { return waiting.message == WM_MOUSEMOVE; }),
+                             session.events.end());
+    session.events.push_back(message);
+}
+
+LPARAM CursorPoint() {
+    return MakeLParam(static_cast<std::uint32_t>(session.cursorX), static_cast<std::uint32_t>(session.cursorY));
+}
+
+// Keys held when the game loses the input come up, as they would where it
+// went.
+void ReleaseHeldKeys() {
+    for (WPARAM code = 0; code < 256; ++code)
+        if (session.keyDown[code]) {
+            session.keyDown[code] = false;
+            Enqueue(MSG{TheWindow(), WM_KEYUP, code, 0});
+        }
+}
+
+void Deactivate() {
+    ReleaseHeldKeys();
+    if (!session.active) return;
+    session.active = false;
+    Enqueue(MSG{TheWindow(), WM_ACTIVATE, kInactive, 0});
+}
+
+void Activate() {
+    if (session.active) return;
+    session.active = true;
+    Enqueue(MSG{TheWindow(), WM_ACTIVATE, kActive, 0});
+}
+
+EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
+    const auto code = static_cast<WPARAM>(event->keyCode);
+    if (session.boxShowing || code == 0 || code >= 256) return EM_FALSE;
+    const bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
+    session.keyDown[code] = down;
+    Enqueue(MSG{TheWindow(), down ? WM_KEYDOWN : WM_KEYUP, code, 0});
+    // The page must not scroll or search while the game has the keys; the
+    // browser's own shortcuts with Control or Alt stay the browser's.
+    return !(event->ctrlKey || event->altKey || event->metaKey);
+}
+
+EM_BOOL OnMouseMove(int, const EmscriptenMouseEvent* event, void*) {
+    if (!session.locked || session.boxShowing) return EM_FALSE;
+    session.cursorX = std::clamp(session.cursorX + static_cast<int>(event->movementX), 0, kCanvasWidth - 1);
+    session.cursorY = std::clamp(session.cursorY + static_cast<int>(event->movementY), 0, kCanvasHeight - 1);
+    Enqueue(MSG{TheWindow(), WM_MOUSEMOVE, 0, CursorPoint()});
+    return EM_TRUE;
+}
+
+// Refused or lost, the lock reaches the game as a lost pointer; the
+// browser's own refusal needs no word in the console.
+EM_JS(void, LockPointer, (), {
+    const canvas = document.getElementById('canvas');
+    try {
+        const request = canvas.requestPointerLock();
+        if (request && request.catch) request.catch(function() {});
+    } catch (e) {
+    }
+});
+
+EM_JS(int, PointerLocked, (), { return document.pointerLockElement === document.getElementById('canvas') ? 1 : 0; });
+
+EM_BOOL OnMouseDown(int, const EmscriptenMouseEvent* event, void*) {
+    if (session.boxShowing) return EM_FALSE;
+    if (!session.locked) {
+        // A click on the paused game takes the pointer back; it fires nothing.
+        LockPointer();
+        return EM_TRUE;
+    }
+    if (event->button == 0) Enqueue(MSG{TheWindow(), WM_LBUTTONDOWN, kLeftButtonDown, CursorPoint()});
+    return EM_TRUE;
+}
+
+EM_BOOL OnPointerLock(int, const EmscriptenPointerlockChangeEvent* event, void*) {
+    session.locked = event->isActive;
+    if (session.locked)
+        Activate();
+    else
+        Deactivate();
+    return EM_TRUE;
+}
+
+EM_BOOL OnPointerLockError(int, const void*, void*) {
+    session.locked = false;
+    Deactivate();
+    return EM_TRUE;
+}
+
+EM_BOOL OnBlur(int, const EmscriptenFocusEvent*, void*) {
+    Deactivate();
+    return EM_FALSE;
+}
+
+void Listen(bool on) {
+    auto key = on ? OnKey : nullptr;
+    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, key);
+    emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, key);
+    emscripten_set_mousemove_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE, on ? OnMouseMove : nullptr);
+    emscripten_set_mousedown_callback(kCanvas, nullptr, EM_TRUE, on ? OnMouseDown : nullptr);
+    emscripten_set_pointerlockchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE,
+                                              on ? OnPointerLock : nullptr);
+    emscripten_set_pointerlockerror_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE,
+                                             on ? OnPointerLockError : nullptr);
+    emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, on ? OnBlur : nullptr);
+}
+
+// The page's icon from the game's own icon.bmp, as a PNG the browser takes.
+EM_JS(void, ShowPageIcon, (const unsigned char* bytes, int size), {
+    const file = new Blob([HEAPU8.slice(bytes, bytes + size)], {type : 'image/bmp'});
+    createImageBitmap(file)
+        .then(function(picture) {
+            const sheet = document.createElement('canvas');
+            sheet.width = picture.width;
+            sheet.height = picture.height;
+            sheet.getContext('2d').drawImage(picture, 0, 0);
+            let link = document.querySelector('link[rel="icon"]');
+            if (!link) {
+                link = document.createElement('link');
+                link.rel = 'icon';
+                document.head.appendChild(link);
+            }
+            link.type = 'image/png';
+            link.href = sheet.toDataURL('image/png');
+        })
+        .catch(function() {});  // no picture in it: the page keeps no icon
+});
+
+void SetPageIcon() {
+    constexpr std::uint64_t kLargestIcon = 1 << 20;  // far more than a 256 x 256 bitmap needs
+    std::uint64_t size = 0;
+    const int file = OpenDataFile("icon.bmp", &size);
+    if (file >= 0 && size > 0 && size <= kLargestIcon) {
+        std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
+        if (ReadDataAt(file, bytes.data(), size, 0)) ShowPageIcon(bytes.data(), static_cast<int>(size));
+    }
+    CloseDataFile(file);
+}
+
+EM_JS(void, SetPageTitle, (const char* title), { document.title = UTF8ToString(title); });
+
+EM_JS(void, SetCanvasCursor, (int show), {
+    const canvas = document.getElementById('canvas');
+    if (canvas) canvas.style.cursor = show ? "auto" : "none";
+});
+
+// The page's answer to the fullscreen request of its start click: 0 while
+// it is still pending, 1 when the canvas is fullscreen on a screen of at
+// least width x height, 2 otherwise.
+EM_JS(int, FullscreenOutcome, (int width, int height), {
+    if (Module.veldrakeFullscreenPending && Module.veldrakeFullscreenPending()) return 0;
+    const canvas = document.getElementById('canvas');
+    const big = screen.width >= width && screen.height >= height;
+    return big && document.fullscreenElement === canvas ? 1 : 2;
+});
+
+EM_JS(void, LeaveFullscreen, (), {
+    if (document.fullscreenElement) document.exitFullscreen().catch(function() {});
+});
+
+EM_JS(void, OpenPageBox, (const char* text, const char* caption, int yesNo), {
+    Module.veldrakeShowBox(UTF8ToString(text), UTF8ToString(caption), yesNo ? [ 'Yes', 'No' ] : ['OK']);
+});
+
+// 0 while the page's box is open, then the number of the button pressed.
+EM_JS(int, PageBoxAnswer, (), { return Module.veldrakeBoxAnswer(); });
+
+EM_JS(void, RecordFrameCost, (double milliseconds), {
+    if (!new URLSearchParams(location.search).has("bench")) return;
+    (window.veldrakeFrameTimes = window.veldrakeFrameTimes || []).push(milliseconds);
+});
+
+bool ContextReady() { return session.display != EGL_NO_DISPLAY && session.surface != EGL_NO_SURFACE; }
+
+}  // namespace
+
+namespace web {
+
+void Yield(std::uint32_t milliseconds) {
+    FlushGl();  // the browser shows the canvas as it stands whenever it gets to run
+    const double start = emscripten_get_now();
+    emscripten_sleep(milliseconds);
+    session.idleSinceSwap += emscripten_get_now() - start;
+}
+
+}  // namespace web
+
+Handle GetModuleHandle(const char*) { return &instanceTag; }
+
+bool RegisterClass(const WindowClass& windowClass) {
+    session.windowProcedure = windowClass.windowProcedure;
+    SetPageIcon();
+    return true;
+}
+
+long ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t) {
+    if (!mode) {
+        if (session.fullscreenSet) LeaveFullscreen();
+        session.fullscreenSet = false;
+        return DISP_CHANGE_SUCCESSFUL;
+    }
+    // Browsers go fullscreen only from a click, so the page asked when the
+    // player clicked to start; here the game learns how that went.
+    const int width = static_cast<int>(mode->pelsWidth), height = static_cast<int>(mode->pelsHeight);
+    int outcome = 0;
+    for (int waited = 0; (outcome = FullscreenOutcome(width, height)) == 0 && waited < 3000; waited += 10)
+        web::Yield(10);
+    session.fullscreenSet = outcome == 1;
+    return session.fullscreenSet ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_FAILED;
+}
+
+int ShowCursor(bool show) {
+    session.cursorCount += show ? 1 : -1;
+    SetCanvasCursor(session.cursorCount >= 0);
+    return session.cursorCount;
+}
+
+Handle CreateWindowEx(std::uint32_t, const char*, const char* title, std::uint32_t, int, int, int, int) {
+    if (session.windowOpen) return nullptr;  // the page has one canvas
+    session.windowOpen = true;
+    SetPageTitle(title ? title : "");
+    session.events.clear();
+    session.locked = PointerLocked() != 0;  // the start click asked for it
+    Listen(true);
+    return TheWindow();
+}
+
+bool DestroyWindow(Handle window) {
+    if (!window || window != TheWindow()) return false;
+    Listen(false);
+    emscripten_exit_pointerlock();
+    session.locked = false;
+    session.windowOpen = false;
+    session.events.clear();
+    return true;
+}
+
+void ShowWindow(Handle, int) {}
+void SetForegroundWindow(Handle) {}
+void SetFocus(Handle) {}
+
+Handle GetDC(Handle window) { return window && window == TheWindow() ? window : nullptr; }
+bool ReleaseDC(Handle window, Handle deviceContext) { return window && window == TheWindow() && deviceContext == window; }
+
+int ChoosePixelFormat(Handle deviceContext, const PixelFormatDescriptor* descriptor) {
+    // One format: the canvas's double-buffered RGBA with a depth buffer.
+    const std::uint32_t needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
+    if (!deviceContext || deviceContext != TheWindow() || !descriptor || (descriptor->dwFlags & needed) != needed ||
+        descriptor->iPixelType != PFD_TYPE_RGBA)
+        return 0;
+    return 1;
+}
+
+bool SetPixelFormat(Handle deviceContext, int format, const PixelFormatDescriptor*) {
+    if (!deviceContext || deviceContext != TheWindow() || format != 1) return false;
+    if (ContextReady()) return true;
+    session.display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
+    if (session.display == EGL_NO_DISPLAY || !eglInitialize(session.display, nullptr, nullptr)) return false;
+    const EGLint attributes[] = {EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_DEPTH_SIZE, 16, EGL_NONE};
+    EGLConfig config = nullptr;
+    EGLint count = 0;
+    if (!eglChooseConfig(session.display, attributes, &config, 1, &count) || count < 1) return false;
+    session.surface = eglCreateWindowSurface(session.display, config, 0, nullptr);
+    return session.surface != EGL_NO_SURFACE;
+}
+
+Handle wglCreateContext(Handle deviceContext) {
+    if (!deviceContext || deviceContext != TheWindow() || !ContextReady()) return nullptr;
+    EGLint count = 0;
+    EGLConfig config = nullptr;
+    const EGLint attributes[] = {EGL_DEPTH_SIZE, 16, EGL_NONE};
+    eglChooseConfig(session.display, attributes, &config, 1, &count);
+    const EGLint version[] = {EGL_CONTEXT_CLIENT_VERSION, 2, EGL_NONE};
+    session.context = eglCreateContext(session.display, config, EGL_NO_CONTEXT, version);
+    return session.context == EGL_NO_CONTEXT ? nullptr : session.context;
+}
+
+bool wglMakeCurrent(Handle deviceContext, Handle renderingContext) {
+    if (!deviceContext && !renderingContext) {
+        web::FlushGl();
+        return session.display != EGL_NO_DISPLAY &&
+               eglMakeCurrent(session.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    }
+    if (!deviceContext || deviceContext != TheWindow() || !renderingContext || renderingContext != session.context)
+        return false;
+    return eglMakeCurrent(session.display, session.surface, session.surface, session.context);
+}
+
+bool wglDeleteContext(Handle renderingContext) {
+    if (!renderingContext || renderingContext != session.context) return false;
+    eglDestroyContext(session.display, session.context);
+    session.context = EGL_NO_CONTEXT;
+    return true;
+}
+
+void* wglGetProcAddress(const char* name) { return web::GlProcAddress(name); }
+
+bool SwapBuffers(Handle deviceContext) {
+    if (!deviceContext || deviceContext != TheWindow()) return false;
+    const double now = emscripten_get_now();
+    if (session.lastSwap > 0 && session.active) RecordFrameCost(now - session.lastSwap - session.idleSinceSwap);
+    // The browser shows the frame once it runs again; while the game is
+    // inactive nothing is drawn and the page need not be asked so often.
+    web::Yield(session.active ? 0 : kInactiveWait);
+    session.lastSwap = emscripten_get_now();
+    session.idleSinceSwap = 0;
+    return true;
+}
+
+int MessageBox(Handle, const char* text, const char* caption, std::uint32_t type) {
+    const bool yesNo = (type & 0xF) == MB_YESNO;
+    ReleaseHeldKeys();
+    session.boxShowing = true;
+    OpenPageBox(text ? text : "", caption ? caption : "", yesNo);
+    int answer = 0;
+    while ((answer = PageBoxAnswer()) == 0) web::Yield(10);
+    session.boxShowing = false;
+    if (yesNo) return answer == 1 ? IDYES : IDNO;
+    return IDOK;
+}
+
+// A key-up right behind its key-down would clear the key before the game
+// ever looked at it (a tap within one frame): it waits until the queue has
+// once been reported empty.
+bool KeyUpTooSoon(const MSG& message) {
+    return message.message == WM_KEYUP && message.wParam < 256 && session.downSinceEmpty[message.wParam];
+}
+
+bool PeekMessage(MSG* message) {
+    if (!session.posted.empty()) {
+        *message = session.posted.front();
+        session.posted.pop_front();
+        return true;
+    }
+    if (session.events.empty() || KeyUpTooSoon(session.events.front())) {
+        std::fill(std::begin(session.downSinceEmpty), std::end(session.downSinceEmpty), false);
+        return false;
+    }
+    *message = session.events.front();
+    session.events.pop_front();
+    if (message->message == WM_KEYDOWN && message->wParam < 256) session.downSinceEmpty[message->wParam] = true;
+    return true;
+}
+
+void TranslateMessage(const MSG*) {}  // the game reads no character messages
+
+LRESULT DispatchMessage(const MSG* message) {
+    if (!session.windowProcedure) return DefWindowProc(message->hwnd, message->message, message->wParam, message->lParam);
+    return session.windowProcedure(message->hwnd, message->message, message->wParam, message->lParam);
+}
+
+LRESULT DefWindowProc(Handle, UINT, WPARAM, LPARAM) { return 0; }
+
+void PostQuitMessage(int exitCode) {
+    session.posted.push_back(MSG{TheWindow(), WM_QUIT, static_cast<WPARAM>(exitCode), 0});
+}
+
+bool SetCursorPos(int x, int y) {
+    if (!session.windowOpen) return false;
+    session.cursorX = std::clamp(x, 0, kCanvasWidth - 1);
+    session.cursorY = std::clamp(y, 0, kCanvasHeight - 1);
+    Enqueue(MSG{TheWindow(), WM_MOUSEMOVE, 0, CursorPoint()});
+    return true;
+}
+
+}  // namespace plat

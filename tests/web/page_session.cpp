@@ -1,0 +1,201 @@
+#include "web/page_session.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace web {
+namespace {
+
+void Pause(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
+
+// A JSON string's contents (the escapes the page's texts can hold).
+std::string Unquote(const std::string& json) {
+    std::string out;
+    if (json.size() < 2 || json.front() != '"') return "";
+    for (size_t i = 1; i + 1 < json.size(); ++i) {
+        if (json[i] != '\\') {
+            out += json[i];
+            continue;
+        }
+        const char c = json[++i];
+        out += c == 'n' ? '\n' : c == 't' ? '\t' : c;
+    }
+    return out;
+}
+
+// Visible: shown and laid out (a hidden box keeps its text).
+std::string Shown(const std::string& selector, const std::string& value) {
+    return "(() => { const e = document.querySelector('" + selector + "'); "
+           "return e && e.checkVisibility() ? " + value + " : ''; })()";
+}
+
+}  // namespace
+
+std::string BuiltPageDir() {
+    const char* page = std::getenv("VELDRAKE_WEB_PAGE");
+    return page ? page : VELDRAKE_SOURCE_DIR "/build-web";
+}
+
+PageSession::PageSession(const PageOptions& options) : options_(options) {
+    char dir[] = "/tmp/veldrake-web-XXXXXX";
+    if (mkdtemp(dir)) workDir_ = dir;
+    int in[2], out[2];
+    if (pipe(in) != 0 || pipe(out) != 0) return;
+    const std::string folder = options_.folder.empty() ? BuiltPageDir() : options_.folder;
+    driver_ = fork();
+    if (driver_ == 0) {
+        dup2(in[0], 0);
+        dup2(out[1], 1);
+        close(in[1]);
+        close(out[0]);
+        const std::string w = std::to_string(options_.screenWidth), h = std::to_string(options_.screenHeight);
+        execlp("node", "node", "--experimental-websocket", "--no-warnings", VELDRAKE_SOURCE_DIR "/tests/web/page_driver.mjs",
+               folder.c_str(), options_.query.c_str(), w.c_str(), h.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    to_ = in[1];
+    from_ = fdopen(out[0], "r");
+    char line[256] = "";
+    if (driver_ < 0 || !from_ || !fgets(line, sizeof line, from_) || std::string(line) != "ok ready\n") {
+        std::fprintf(stderr, "the page driver did not start: %s\n", line);
+        driver_ = -1;
+    }
+}
+
+PageSession::~PageSession() {
+    if (to_ >= 0) close(to_);  // the driver closes Chromium at the end of its input
+    if (driver_ > 0) {
+        int status = 0;
+        for (int i = 0; i < 100 && waitpid(driver_, &status, WNOHANG) == 0; ++i) Pause(0.05);
+        if (kill(driver_, SIGKILL) == 0) waitpid(driver_, &status, 0);
+    }
+    if (from_) fclose(from_);
+    if (!workDir_.empty()) std::filesystem::remove_all(workDir_);
+}
+
+std::string PageSession::Command(const std::string& line) {
+    if (driver_ <= 0) return "error no driver";
+    const std::string sent = line + "\n";
+    if (write(to_, sent.data(), sent.size()) != static_cast<ssize_t>(sent.size())) return "error write";
+    std::string answer;
+    char buffer[65536];
+    while (fgets(buffer, sizeof buffer, from_)) {
+        answer += buffer;
+        if (answer.back() == '\n') break;
+    }
+    if (!answer.empty()) answer.pop_back();
+    return answer.rfind("ok", 0) == 0 ? answer.substr(answer.size() > 2 ? 3 : 2) : answer;
+}
+
+bool PageSession::AwaitEval(const std::string& expression, const std::string& expected, double seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (Eval(expression) != expected) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        Pause(0.1);
+    }
+    return true;
+}
+
+void PageSession::Look(double left, double down) {
+    int dx = -static_cast<int>(std::lround(left * 8)), dy = static_cast<int>(std::lround(down * 8));
+    while (dx || dy) {
+        const int sx = std::max(-40, std::min(40, dx)), sy = std::max(-40, std::min(40, dy));
+        Command("move " + std::to_string(sx) + " " + std::to_string(sy));
+        dx -= sx;
+        dy -= sy;
+    }
+}
+
+e2e::Image PageSession::Screenshot() {
+    e2e::Image image;
+    const std::string path = workDir_ + "/shot.ppm";
+    if (Command("shot " + path) != "") return image;
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int depth = 0;
+    in >> magic >> image.width >> image.height >> depth;
+    in.get();
+    image.rgb.resize(static_cast<size_t>(image.width) * image.height * 3);
+    in.read(reinterpret_cast<char*>(image.rgb.data()), static_cast<std::streamsize>(image.rgb.size()));
+    if (magic != "P6" || !in) image = e2e::Image();
+    return image;
+}
+
+double PageSession::AwaitView(const e2e::Image& expected, double seconds, e2e::Image* screen, double bound) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    double off = 255;
+    do {
+        *screen = Screenshot();
+        off = e2e::Difference(*screen, expected);
+    } while (off >= bound && std::chrono::steady_clock::now() < end);
+    return off;
+}
+
+bool PageSession::AwaitStill(double seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    e2e::Image previous = Screenshot();
+    while (std::chrono::steady_clock::now() < end) {
+        Pause(0.3);
+        e2e::Image now = Screenshot();
+        const bool still = e2e::Difference(previous, now) < 0.3;
+        previous = std::move(now);
+        if (still) return true;
+    }
+    return false;
+}
+
+std::string PageSession::MessageBox() {
+    return Unquote(Eval(Shown("#msgbox", "[e.querySelector('.caption').textContent, e.querySelector('.text').textContent, "
+                                         "[...e.querySelectorAll('button')].map(b => b.textContent).join(',')].join('|')")));
+}
+
+bool PageSession::AwaitMessageBox(const std::string& expected, double seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (MessageBox() != expected) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        Pause(0.1);
+    }
+    return true;
+}
+
+std::string PageSession::AwaitEnded(double seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    std::string text;
+    while ((text = Unquote(Eval(Shown("#ended", "e.textContent")))).empty() && std::chrono::steady_clock::now() < end)
+        Pause(0.1);
+    return text;
+}
+
+PageSession::Audio PageSession::TakeAudio() {
+    Audio audio;
+    std::istringstream answer(Command("audio"));
+    std::string states;
+    answer >> states;
+    std::istringstream list(states);
+    for (std::string state; std::getline(list, state, ',');) audio.states.push_back(state);
+    for (double at, level; answer >> at >> level;) audio.levels.emplace_back(at, level);
+    return audio;
+}
+
+double PageSession::Audio::Peak(double fromMs, double toMs) const {
+    double peak = 0;
+    for (const auto& [at, level] : levels)
+        if (at >= fromMs && at < toMs) peak = std::max(peak, level);
+    return peak;
+}
+
+double PageSession::Now() { return std::atof(Eval("performance.now()").c_str()); }
+
+}  // namespace web

@@ -1,0 +1,81 @@
+// Plays the browser build the way a player would: the page from build-web/
+// served on 127.0.0.1 and opened in headless Chromium by page_driver.mjs,
+// input through Chromium's debugging protocol, the canvas read back as a
+// screenshot and the sound measured in the page's own audio graph.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "e2e/game_session.h"
+
+namespace web {
+
+struct PageOptions {
+    std::string folder;  // the page's files; empty: the built build-web/
+    std::string query;   // e.g. "bench"
+    int screenWidth = 1920, screenHeight = 1080;
+};
+
+class PageSession {
+public:
+    explicit PageSession(const PageOptions& options = PageOptions());
+    ~PageSession();
+    PageSession(const PageSession&) = delete;
+    PageSession& operator=(const PageSession&) = delete;
+
+    // The page is loaded and the driver answers.
+    bool Open() const { return driver_ > 0; }
+    // One driver command; its answer after "ok ", or "error ..." as it came.
+    std::string Command(const std::string& line);
+    // A JavaScript expression's value as JSON.
+    std::string Eval(const std::string& expression) { return Command("eval " + expression); }
+    // Waits until the expression's JSON value is `expected`; false after `seconds`.
+    bool AwaitEval(const std::string& expression, const std::string& expected, double seconds);
+
+    void Click(int x, int y) { Command("click " + std::to_string(x) + " " + std::to_string(y)); }  // canvas pixels
+    void Press(const std::string& selector) { Command("press " + selector); }  // an element's centre
+    void Key(const std::string& action, const std::string& code) { Command("key " + action + " " + code); }
+    // Mouse look in the game's units, 8 pixels a degree, in steps a hand makes.
+    void TurnLeft(double degrees) { Look(-degrees, 0); }  // negative turns right
+    void TiltDown(double degrees) { Look(0, degrees); }   // negative looks up
+    void Look(double left, double down);
+
+    e2e::Image Screenshot();  // the canvas, 1280 x 720
+    // As GameSession's: the screen comes to show `expected` (mean difference
+    // under `bound`) or `seconds` pass; the difference at the end.
+    double AwaitView(const e2e::Image& expected, double seconds, e2e::Image* screen, double bound = 1.0);
+    bool AwaitStill(double seconds);
+
+    // The open message box as "caption|text|buttons", empty while none is shown.
+    std::string MessageBox();
+    bool AwaitMessageBox(const std::string& expected, double seconds);
+    // The end notice's text once shown, empty before.
+    std::string AwaitEnded(double seconds);
+    // Everything the page wrote to its console as errors, as a JSON array.
+    std::string ConsoleErrors() { return Command("errors"); }
+
+    // The page's audio output since the last call: the AudioContexts' states
+    // and the level (RMS) of each block with the page's clock (ms).
+    struct Audio {
+        std::vector<std::string> states;
+        std::vector<std::pair<double, double>> levels;
+        double Peak(double fromMs, double toMs) const;
+    };
+    Audio TakeAudio();
+    double Now();  // the page's performance.now()
+
+private:
+    PageOptions options_;
+    pid_t driver_ = -1;
+    int to_ = -1;
+    FILE* from_ = nullptr;
+    std::string workDir_;
+};
+
+std::string BuiltPageDir();  // build-web/ beside the sources
+
+}  // namespace web

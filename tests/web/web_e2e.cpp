@@ -1,0 +1,193 @@
+// The browser build in headless Chromium: what a player sees and hears on
+// the page, compared with the frames the Linux build draws.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+#include "web/page_session.h"
+
+using e2e::Image;
+using web::PageSession;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Software renderers round differently: SwiftShader's frame of the same view
+// is a little further from Mesa's than Mesa's frames are from each other.
+constexpr double kSameView = 3.0;
+
+double Brightness(const Image& image, int x0, int y0, int x1, int y1) {
+    double sum = 0;
+    long n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x, ++n)
+            for (int c : image.At(x, y)) sum += c;
+    return n ? sum / (3.0 * n) : 0;
+}
+
+void Keep(const Image& image, const char* name) {
+    if (const char* dir = std::getenv("VELDRAKE_E2E_SHOTS")) image.SavePpm(std::string(dir) + "/web-" + name + ".ppm");
+}
+
+// The screen comes to show the Linux build's frame of this view, and not
+// another view's. Returns the screen.
+Image ExpectView(PageSession& page, double heading, double pitch, const char* name) {
+    Image screen;
+    const double same = page.AwaitView(e2e::ExpectedView(heading, pitch), 15, &screen, kSameView);
+    Keep(screen, name);
+    const double other = e2e::Difference(screen, e2e::ExpectedView(heading + 20, pitch - 20));
+    std::printf("  heading %g pitch %g: off by %.2f from the Linux frame (another view: %.2f)\n", heading, pitch,
+                same, other);
+    EXPECT_EQ(screen.width, 1280);
+    EXPECT_EQ(screen.height, 720);
+    EXPECT_LT(same, kSameView) << "heading " << heading << " pitch " << pitch;
+    EXPECT_GT(other, same + 5);
+    return screen;
+}
+
+// Loads the page and clicks its canvas, as a player starts the game.
+void Start(PageSession& page) {
+    ASSERT_TRUE(page.Open()) << "no page at " << web::BuiltPageDir() << " (scripts/build-web)";
+    EXPECT_TRUE(page.AwaitEval("document.querySelector('#prompt')?.textContent.trim()", "\"Click to play\"", 30));
+    page.Click(640, 360);
+}
+
+// Lets the page's clock reach `ms` (a measuring window, not a check).
+void WaitUntil(PageSession& page, double ms) {
+    while (page.Now() < ms) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
+void ExpectNoConsoleErrors(PageSession& page) { EXPECT_EQ(page.ConsoleErrors(), "[]"); }
+
+const char kEndedWithZero[] = "Veldrake ended with exit code 0.";
+
+}  // namespace
+
+TEST(WebPlay, TheFirstFrameIsTheLinuxStartViewAndTheMouseAndWTurnAndWalkAsThere) {
+    PageSession page;
+    Start(page);
+    ExpectView(page, 5, 30, "first-view");
+    EXPECT_TRUE(page.AwaitEval("document.pointerLockElement?.id", "\"canvas\"", 5)) << "the click locks the pointer";
+
+    page.TiltDown(-30);
+    ExpectView(page, 5, 0, "levelled");
+    page.TurnLeft(180);
+    const Image behind = ExpectView(page, 185, 0, "behind");
+    page.TurnLeft(-45);
+    ExpectView(page, 140, 0, "turned-right");
+
+    // W held walks; let go, the view stands still.
+    page.Key("down", "KeyW");
+    EXPECT_FALSE(page.AwaitStill(1.0)) << "the view moves while W is held";
+    page.Key("up", "KeyW");
+    EXPECT_TRUE(page.AwaitStill(10));
+    EXPECT_GT(e2e::Difference(behind, page.Screenshot()), 4);
+
+    page.Key("press", "Escape");
+    EXPECT_NE(page.AwaitEnded(10).find(kEndedWithZero), std::string::npos);
+    ExpectNoConsoleErrors(page);
+}
+
+TEST(WebPlay, SpaceFiresABurstAtTheCrosshairIntoSilenceWithTheRiflesSound) {
+    PageSession page;
+    Start(page);
+    ExpectView(page, 5, 30, "shot-start");
+    page.TiltDown(-30);
+    const Image before = ExpectView(page, 5, 0, "before-shot");
+
+    // The page's output, measured in its own audio graph: playing, and quiet
+    // for a second before the shot.
+    page.TakeAudio();
+    const double quietFrom = page.Now();
+    WaitUntil(page, quietFrom + 1000);
+    const double shot = page.Now();
+    page.Key("press", "Space");
+
+    Image after;
+    double centreGain = 0;
+    for (int i = 0; i < 100 && centreGain <= 8; ++i) {  // the first frames of the burst, however slow
+        after = page.Screenshot();
+        centreGain = Brightness(after, 610, 330, 670, 390) - Brightness(before, 610, 330, 670, 390);
+    }
+    Keep(after, "burst");
+    const double edgeGain = Brightness(after, 40, 40, 200, 200) - Brightness(before, 40, 40, 200, 200);
+    std::printf("  burst: centre +%.1f, corner %+.1f\n", centreGain, edgeGain);
+    EXPECT_GT(centreGain, 8) << "smoke where the crosshair points";
+    EXPECT_LT(std::fabs(edgeGain), 3);
+
+    WaitUntil(page, shot + 1000);
+    const PageSession::Audio audio = page.TakeAudio();
+    ASSERT_FALSE(audio.states.empty()) << "nothing was connected to an audio output";
+    for (const std::string& state : audio.states) EXPECT_EQ(state, "running");
+    const double silence = audio.Peak(quietFrom, shot), loud = audio.Peak(shot, shot + 400);
+    double onset = -1;
+    for (const auto& [at, level] : audio.levels)
+        if (at >= shot && level > 0.02 && onset < 0) onset = at - shot;
+    std::printf("  audio: %zu blocks, peak RMS %.4f before the shot, %.4f after, first loud block %.0f ms after\n",
+                audio.levels.size(), silence, loud, onset);
+    EXPECT_LT(silence, 0.001);
+    EXPECT_GT(loud, 0.02);
+    EXPECT_GE(onset, 0);
+    EXPECT_LT(onset, 400);
+
+    page.Key("press", "Escape");
+    EXPECT_NE(page.AwaitEnded(10).find(kEndedWithZero), std::string::npos);
+    ExpectNoConsoleErrors(page);
+}
+
+TEST(WebLifecycle, AScreenSmallerThan1280x720AsksForWindowedModeYesPlaysNoEnds) {
+    const std::string question =
+        "Tamo GL|The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?|Yes,No";
+    for (const bool yes : {true, false}) {
+        SCOPED_TRACE(yes ? "Yes" : "No");
+        web::PageOptions options;
+        options.screenWidth = 1024;
+        options.screenHeight = 600;
+        PageSession page(options);
+        Start(page);
+        ASSERT_TRUE(page.AwaitMessageBox(question, 15)) << "shown: " << page.MessageBox();
+        if (yes) {
+            page.Press("#msgbox button");  // Yes
+            ExpectView(page, 5, 30, "windowed");
+            page.Key("press", "Escape");
+        } else {
+            page.Press("#msgbox button:nth-of-type(2)");  // No
+            ASSERT_TRUE(page.AwaitMessageBox("ERROR|Program Will Now Close.|OK", 5)) << "shown: " << page.MessageBox();
+            page.Press("#msgbox button");
+        }
+        EXPECT_NE(page.AwaitEnded(10).find(kEndedWithZero), std::string::npos);
+        ExpectNoConsoleErrors(page);
+    }
+}
+
+TEST(WebLifecycle, ABundleWithoutTexturesShowsTheStartUpErrorAndEscapeEnds) {
+    // The page as built, with its data repacked from a copy of the data without texture/.
+    const fs::path dir = fs::temp_directory_path() / ("veldrake-web-notex-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::copy(web::BuiltPageDir(), dir / "page", fs::copy_options::recursive);
+    fs::copy(e2e::BuiltDataDir(), dir / "data", fs::copy_options::recursive);
+    ASSERT_TRUE(fs::remove_all(dir / "data" / "texture") > 0);
+    const std::string pack = VELDRAKE_SOURCE_DIR "/scripts/pack-web-data " + (dir / "data").string() + " " +
+                             (dir / "page").string() + " >/dev/null";
+    ASSERT_EQ(std::system(pack.c_str()), 0);
+    {
+        web::PageOptions options;
+        options.folder = (dir / "page").string();
+        PageSession page(options);
+        Start(page);
+        ASSERT_TRUE(page.AwaitMessageBox("ERROR|Initialization Failed.|OK", 15)) << "shown: " << page.MessageBox();
+        page.Key("press", "Escape");
+        EXPECT_NE(page.AwaitEnded(10).find(kEndedWithZero), std::string::npos);
+        ExpectNoConsoleErrors(page);
+    }
+    fs::remove_all(dir);
+}
