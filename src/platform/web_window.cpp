@@ -106,8 +106,13 @@ EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
     return !(event->ctrlKey || event->altKey || event->metaKey);
 }
 
+// Chromium reports the canvas's move into fullscreen as a mouse movement of
+// the whole way across the screen; no hand made it.
+EM_JS(int, FullscreenChanging, (), { return Module.veldrakeFullscreenPending && Module.veldrakeFullscreenPending() ? 1 : 0; });
+
 EM_BOOL OnMouseMove(int, const EmscriptenMouseEvent* event, void*) {
     if (!session.locked || session.boxShowing) return EM_FALSE;
+    if (FullscreenChanging()) return EM_TRUE;
     session.cursorX = std::clamp(session.cursorX + static_cast<int>(event->movementX), 0, kCanvasWidth - 1);
     session.cursorY = std::clamp(session.cursorY + static_cast<int>(event->movementY), 0, kCanvasHeight - 1);
     Enqueue(MSG{TheWindow(), WM_MOUSEMOVE, 0, CursorPoint()});
@@ -231,9 +236,23 @@ EM_JS(void, OpenPageBox, (const char* text, const char* caption, int yesNo), {
 // 0 while the page's box is open, then the number of the button pressed.
 EM_JS(int, PageBoxAnswer, (), { return Module.veldrakeBoxAnswer(); });
 
-EM_JS(void, RecordFrameCost, (double milliseconds), {
-    if (!new URLSearchParams(location.search).has("bench")) return;
+// The frames shown so far, for whoever drives the page (a test waits on it
+// to know its input has been seen); with ?bench, also what each one cost.
+EM_JS(void, RecordFrame, (double milliseconds), {
+    window.veldrakeFramesShown = (window.veldrakeFramesShown || 0) + 1;
+    if (milliseconds < 0 || !new URLSearchParams(location.search).has("bench")) return;
     (window.veldrakeFrameTimes = window.veldrakeFrameTimes || []).push(milliseconds);
+});
+
+// The browser asks for a frame when it can show one: waiting for that
+// keeps the game from drawing faster than the canvas is composited, which on
+// a software renderer would queue frames (and the page's input) for seconds.
+// A hidden page asks for none; the game waits no more than a moment for it.
+EM_ASYNC_JS(void, AwaitDisplay, (), {
+    await new Promise(function(shown) {
+        if (!document.hidden) requestAnimationFrame(shown);
+        setTimeout(shown, 250);
+    });
 });
 
 bool ContextReady() { return session.display != EGL_NO_DISPLAY && session.surface != EGL_NO_SURFACE; }
@@ -267,9 +286,13 @@ long ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t) {
     }
     // Browsers go fullscreen only from a click, so the page asked when the
     // player clicked to start; here the game learns how that went.
+    // A loaded machine may take seconds over it; a browser that never
+    // answers is taken as a refusal.
+    constexpr double kLongestWait = 15000;
     const int width = static_cast<int>(mode->pelsWidth), height = static_cast<int>(mode->pelsHeight);
+    const double asked = emscripten_get_now();
     int outcome = 0;
-    for (int waited = 0; (outcome = FullscreenOutcome(width, height)) == 0 && waited < 3000; waited += 10)
+    while ((outcome = FullscreenOutcome(width, height)) == 0 && emscripten_get_now() - asked < kLongestWait)
         web::Yield(10);
     session.fullscreenSet = outcome == 1;
     return session.fullscreenSet ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_FAILED;
@@ -364,10 +387,17 @@ void* wglGetProcAddress(const char* name) { return web::GlProcAddress(name); }
 bool SwapBuffers(Handle deviceContext) {
     if (!deviceContext || deviceContext != TheWindow()) return false;
     const double now = emscripten_get_now();
-    if (session.lastSwap > 0 && session.active) RecordFrameCost(now - session.lastSwap - session.idleSinceSwap);
-    // The browser shows the frame once it runs again; while the game is
-    // inactive nothing is drawn and the page need not be asked so often.
-    web::Yield(session.active ? 0 : kInactiveWait);
+    if (session.active) RecordFrame(session.lastSwap > 0 ? now - session.lastSwap - session.idleSinceSwap : -1);
+    // While the game is inactive nothing is drawn and the page need not be
+    // asked so often.
+    if (session.active) {
+        web::FlushGl();
+        const double start = emscripten_get_now();
+        AwaitDisplay();
+        session.idleSinceSwap += emscripten_get_now() - start;
+    } else {
+        web::Yield(kInactiveWait);
+    }
     session.lastSwap = emscripten_get_now();
     session.idleSinceSwap = 0;
     return true;

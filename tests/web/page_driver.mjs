@@ -42,13 +42,16 @@ const chromium = spawn(process.env.CHROMIUM || '/usr/bin/chromium', [
   '--headless=new', '--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
   '--autoplay-policy=no-user-gesture-required', '--disable-background-networking', '--disable-component-update',
   '--disable-sync', '--no-first-run', '--mute-audio=false', `--user-data-dir=${profile}`,
-  '--remote-debugging-port=0', `--window-size=${screenW},${screenH}`, 'about:blank'], { stdio: 'ignore' });
+  '--remote-debugging-port=0', `--window-size=${screenW},${screenH}`, 'about:blank'], { stdio: 'ignore', detached: true });
+// Chromium's GPU and renderer processes outlive a killed browser process and
+// go on drawing: the whole process group goes.
 function finish(code) {
-  chromium.kill('SIGKILL');
+  try { process.kill(-chromium.pid, 'SIGKILL'); } catch {}
   server.close();
   try { rmSync(profile, { recursive: true, force: true }); } catch {}
   process.exit(code);
 }
+process.on('SIGTERM', () => finish(1));
 const sleep = ms => new Promise(r => setTimeout(r, ms));
 let port = null;
 for (let i = 0; i < 300 && !port; ++i) {
@@ -178,7 +181,9 @@ async function command(line) {
   }
   if (verb === 'click' || verb === 'down' || verb === 'up') {
     const c = args[2] === 'page' ? { x: 0, y: 0, s: 1 } : await canvas();
-    mouse.x = c.x + +args[0] / c.s; mouse.y = c.y + +args[1] / c.s;
+    // Whole pixels: the moves that follow are measured from here, and a
+    // fractional start rounds some of them a pixel short.
+    mouse.x = Math.round(c.x + +args[0] / c.s); mouse.y = Math.round(c.y + +args[1] / c.s);
     for (const type of verb === 'click' ? ['mousePressed', 'mouseReleased'] : [verb === 'down' ? 'mousePressed' : 'mouseReleased'])
       await send('Input.dispatchMouseEvent', { type, x: mouse.x, y: mouse.y, button: 'left', buttons: type === 'mousePressed' ? 1 : 0, clickCount: 1 });
     return 'ok';

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -79,7 +80,11 @@ PageSession::~PageSession() {
     if (driver_ > 0) {
         int status = 0;
         for (int i = 0; i < 100 && waitpid(driver_, &status, WNOHANG) == 0; ++i) Pause(0.05);
-        if (kill(driver_, SIGKILL) == 0) waitpid(driver_, &status, 0);
+        // Asked to end, the driver takes Chromium's processes with it.
+        if (kill(driver_, SIGTERM) == 0) {
+            for (int i = 0; i < 40 && waitpid(driver_, &status, WNOHANG) == 0; ++i) Pause(0.05);
+            if (kill(driver_, SIGKILL) == 0) waitpid(driver_, &status, 0);
+        }
     }
     if (from_) fclose(from_);
     if (!workDir_.empty()) std::filesystem::remove_all(workDir_);
@@ -108,13 +113,26 @@ bool PageSession::AwaitEval(const std::string& expression, const std::string& ex
     return true;
 }
 
-void PageSession::Look(double left, double down) {
-    int dx = -static_cast<int>(std::lround(left * 8)), dy = static_cast<int>(std::lround(down * 8));
-    while (dx || dy) {
-        const int sx = std::max(-40, std::min(40, dx)), sy = std::max(-40, std::min(40, dy));
-        Command("move " + std::to_string(sx) + " " + std::to_string(sy));
-        dx -= sx;
-        dy -= sy;
+// As GameSession's sweep on Linux, in movements: the game holds its cursor
+// inside 10..370 (it starts at 320, 240) and credits the move past a bound,
+// which it undoes by warping, as no motion; so each step stops at the bound
+// and the next crosses it by one pixel. Each waits until the game has seen
+// it (two frames later): moves piled up within one frame would carry the
+// cursor past the canvas's edge, where it stops.
+void PageSession::Sweep(int pixels, int axis) {
+    bool warped = false;
+    for (int moves = 0; pixels != 0 && moves < 1000; ++moves) {
+        const int step = warped ? 40 : 150;
+        int& p = cursor_[axis];
+        const int d = pixels < 0 ? std::min({step, -pixels, p - 10}) : std::min({step, pixels, 370 - p});
+        warped = d == 0;
+        const int move = pixels < 0 ? (warped ? -1 : -d) : (warped ? 1 : d);
+        pixels -= pixels < 0 ? -d : d;
+        p = warped ? (move < 0 ? 370 : 10) : p + move;
+        const std::string shown = Eval("window.veldrakeFramesShown");
+        Command(axis ? "move 0 " + std::to_string(move) : "move " + std::to_string(move) + " 0");
+        Eval("new Promise(r => (function wait() { window.veldrakeFramesShown >= " + shown +
+             " + 2 ? r(1) : setTimeout(wait, 5); })())");
     }
 }
 
@@ -146,13 +164,13 @@ double PageSession::AwaitView(const e2e::Image& expected, double seconds, e2e::I
 bool PageSession::AwaitStill(double seconds) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     e2e::Image previous = Screenshot();
-    while (std::chrono::steady_clock::now() < end) {
+    do {  // at least one look, however slow the screenshots
         Pause(0.3);
         e2e::Image now = Screenshot();
         const bool still = e2e::Difference(previous, now) < 0.3;
         previous = std::move(now);
         if (still) return true;
-    }
+    } while (std::chrono::steady_clock::now() < end);
     return false;
 }
 
@@ -163,7 +181,9 @@ std::string PageSession::MessageBox() {
 
 bool PageSession::AwaitMessageBox(const std::string& expected, double seconds) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (MessageBox() != expected) {
+    // A pointer lock the start click asked for may still be on its way out:
+    // until it is, clicks go to the canvas rather than the box.
+    while (MessageBox() != expected || Eval("document.pointerLockElement") != "null") {
         if (std::chrono::steady_clock::now() > end) return false;
         Pause(0.1);
     }

@@ -6,6 +6,8 @@
 
 #include <sys/types.h>
 
+#include <cmath>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,9 +42,8 @@ public:
     void Press(const std::string& selector) { Command("press " + selector); }  // an element's centre
     void Key(const std::string& action, const std::string& code) { Command("key " + action + " " + code); }
     // Mouse look in the game's units, 8 pixels a degree, in steps a hand makes.
-    void TurnLeft(double degrees) { Look(-degrees, 0); }  // negative turns right
-    void TiltDown(double degrees) { Look(0, degrees); }   // negative looks up
-    void Look(double left, double down);
+    void TurnLeft(double degrees) { Sweep(-static_cast<int>(std::lround(degrees * 8)), 0); }  // negative: right
+    void TiltDown(double degrees) { Sweep(static_cast<int>(std::lround(degrees * 8)), 1); }   // negative: up
 
     e2e::Image Screenshot();  // the canvas, 1280 x 720
     // As GameSession's: the screen comes to show `expected` (mean difference
@@ -69,7 +70,10 @@ public:
     double Now();  // the page's performance.now()
 
 private:
+    void Sweep(int pixels, int axis);
+
     PageOptions options_;
+    int cursor_[2] = {320, 240};  // where the game's cursor is, in its own units
     pid_t driver_ = -1;
     int to_ = -1;
     FILE* from_ = nullptr;

@@ -69,39 +69,29 @@ void ExpectNoConsoleErrors(PageSession& page) { EXPECT_EQ(page.ConsoleErrors(), 
 
 const char kEndedWithZero[] = "Veldrake ended with exit code 0.";
 
-}  // namespace
-
-TEST(WebPlay, TheFirstFrameIsTheLinuxStartViewAndTheMouseAndWTurnAndWalkAsThere) {
-    PageSession page;
-    Start(page);
-    ExpectView(page, 5, 30, "first-view");
-    EXPECT_TRUE(page.AwaitEval("document.pointerLockElement?.id", "\"canvas\"", 5)) << "the click locks the pointer";
-
-    page.TiltDown(-30);
-    ExpectView(page, 5, 0, "levelled");
-    page.TurnLeft(180);
-    const Image behind = ExpectView(page, 185, 0, "behind");
-    page.TurnLeft(-45);
-    ExpectView(page, 140, 0, "turned-right");
-
-    // W held walks; let go, the view stands still.
-    page.Key("down", "KeyW");
-    EXPECT_FALSE(page.AwaitStill(1.0)) << "the view moves while W is held";
-    page.Key("up", "KeyW");
-    EXPECT_TRUE(page.AwaitStill(10));
-    EXPECT_GT(e2e::Difference(behind, page.Screenshot()), 4);
-
+// Chromium keeps the first Escape for itself, to give back the pointer (and
+// leave fullscreen): the game pauses, and the next Escape ends it.
+void EscapeTwiceEnds(PageSession& page) {
+    page.Key("press", "Escape");
+    EXPECT_TRUE(page.AwaitEval("document.pointerLockElement", "null", 5));
+    const std::string shown = page.Eval("window.veldrakeFramesShown");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(page.Eval("window.veldrakeFramesShown"), shown) << "the first Escape pauses the game";
+    EXPECT_EQ(page.Eval("document.querySelector('#ended').hidden"), "true");
     page.Key("press", "Escape");
     EXPECT_NE(page.AwaitEnded(10).find(kEndedWithZero), std::string::npos);
     ExpectNoConsoleErrors(page);
 }
 
-TEST(WebPlay, SpaceFiresABurstAtTheCrosshairIntoSilenceWithTheRiflesSound) {
+}  // namespace
+
+TEST(WebPlay, TheStartClickGoesFullscreenOnTheLinuxStartViewAndSpaceFiresIntoSilenceWithTheRiflesSound) {
     PageSession page;
     Start(page);
-    ExpectView(page, 5, 30, "shot-start");
-    page.TiltDown(-30);
-    const Image before = ExpectView(page, 5, 0, "before-shot");
+    const Image before = ExpectView(page, 5, 30, "first-view");
+    EXPECT_TRUE(page.AwaitEval("[document.pointerLockElement?.id, document.fullscreenElement?.id]",
+                               "[\"canvas\",\"canvas\"]", 5))
+        << "the click locks the pointer and takes the screen";
 
     // The page's output, measured in its own audio graph: playing, and quiet
     // for a second before the shot.
@@ -138,12 +128,13 @@ TEST(WebPlay, SpaceFiresABurstAtTheCrosshairIntoSilenceWithTheRiflesSound) {
     EXPECT_GE(onset, 0);
     EXPECT_LT(onset, 400);
 
-    page.Key("press", "Escape");
-    EXPECT_NE(page.AwaitEnded(10).find(kEndedWithZero), std::string::npos);
-    ExpectNoConsoleErrors(page);
+    EscapeTwiceEnds(page);
 }
 
-TEST(WebLifecycle, AScreenSmallerThan1280x720AsksForWindowedModeYesPlaysNoEnds) {
+// Headless Chromium reports no true pointer movement in fullscreen (each move
+// comes with its own undoing), so the mouse is tried in the page's window,
+// where the windowed-mode question's Yes leads.
+TEST(WebPlay, AScreenSmallerThan1280x720AsksForWindowedModeYesPlaysWithTheMouseAndWAsOnLinuxNoEnds) {
     const std::string question =
         "Tamo GL|The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?|Yes,No";
     for (const bool yes : {true, false}) {
@@ -154,17 +145,32 @@ TEST(WebLifecycle, AScreenSmallerThan1280x720AsksForWindowedModeYesPlaysNoEnds) 
         PageSession page(options);
         Start(page);
         ASSERT_TRUE(page.AwaitMessageBox(question, 15)) << "shown: " << page.MessageBox();
-        if (yes) {
-            page.Press("#msgbox button");  // Yes
-            ExpectView(page, 5, 30, "windowed");
-            page.Key("press", "Escape");
-        } else {
+        if (!yes) {
             page.Press("#msgbox button:nth-of-type(2)");  // No
             ASSERT_TRUE(page.AwaitMessageBox("ERROR|Program Will Now Close.|OK", 5)) << "shown: " << page.MessageBox();
             page.Press("#msgbox button");
+            EXPECT_NE(page.AwaitEnded(10).find(kEndedWithZero), std::string::npos);
+            ExpectNoConsoleErrors(page);
+            continue;
         }
-        EXPECT_NE(page.AwaitEnded(10).find(kEndedWithZero), std::string::npos);
-        ExpectNoConsoleErrors(page);
+        page.Press("#msgbox button");  // Yes
+        ExpectView(page, 5, 30, "windowed");
+        EXPECT_TRUE(page.AwaitEval("document.pointerLockElement?.id", "\"canvas\"", 5)) << "Yes locks the pointer";
+
+        page.TiltDown(-30);
+        ExpectView(page, 5, 0, "levelled");
+        page.TurnLeft(180);
+        const Image behind = ExpectView(page, 185, 0, "behind");
+        page.TurnLeft(-45);
+        ExpectView(page, 140, 0, "turned-right");
+
+        // W held walks; let go, the view stands still.
+        page.Key("down", "KeyW");
+        EXPECT_FALSE(page.AwaitStill(1.0)) << "the view moves while W is held";
+        page.Key("up", "KeyW");
+        EXPECT_TRUE(page.AwaitStill(10));
+        EXPECT_GT(e2e::Difference(behind, page.Screenshot()), 4);
+        EscapeTwiceEnds(page);
     }
 }
 
