@@ -50,7 +50,8 @@ struct Session {
     bool downSinceEmpty[256] = {};
     std::deque<MSG> posted;
     std::deque<MSG> events;
-    double lastSwap = 0;
+    double lastSwap = 0;       // when the last frame had been handed to the browser
+    double lastSwapCall = 0;   // when the game last asked for it
     double idleSinceSwap = 0;
 };
 
@@ -237,11 +238,14 @@ EM_JS(void, OpenPageBox, (const char* text, const char* caption, int yesNo), {
 EM_JS(int, PageBoxAnswer, (), { return Module.veldrakeBoxAnswer(); });
 
 // The frames shown so far, for whoever drives the page (a test waits on it
-// to know its input has been seen); with ?bench, also what each one cost.
-EM_JS(void, RecordFrame, (double milliseconds), {
+// to know its input has been seen); with ?bench, also what each one cost
+// the page itself, and how long it took from the previous one, waits and
+// the browser's drawing included.
+EM_JS(void, RecordFrame, (double cost, double interval), {
     window.veldrakeFramesShown = (window.veldrakeFramesShown || 0) + 1;
-    if (milliseconds < 0 || !new URLSearchParams(location.search).has("bench")) return;
-    (window.veldrakeFrameTimes = window.veldrakeFrameTimes || []).push(milliseconds);
+    if (cost < 0 || !new URLSearchParams(location.search).has("bench")) return;
+    (window.veldrakeFrameTimes = window.veldrakeFrameTimes || []).push(cost);
+    (window.veldrakeFrameIntervals = window.veldrakeFrameIntervals || []).push(interval);
 });
 
 // The browser asks for a frame when it can show one: waiting for that
@@ -387,7 +391,9 @@ void* wglGetProcAddress(const char* name) { return web::GlProcAddress(name); }
 bool SwapBuffers(Handle deviceContext) {
     if (!deviceContext || deviceContext != TheWindow()) return false;
     const double now = emscripten_get_now();
-    if (session.active) RecordFrame(session.lastSwap > 0 ? now - session.lastSwap - session.idleSinceSwap : -1);
+    if (session.active)
+        RecordFrame(session.lastSwap > 0 ? now - session.lastSwap - session.idleSinceSwap : -1, now - session.lastSwapCall);
+    session.lastSwapCall = now;
     // While the game is inactive nothing is drawn and the page need not be
     // asked so often.
     if (session.active) {
