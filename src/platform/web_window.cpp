@@ -107,13 +107,14 @@ EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
     return !(event->ctrlKey || event->altKey || event->metaKey);
 }
 
-// Chromium reports the canvas's move into fullscreen as a mouse movement of
-// the whole way across the screen; no hand made it.
-EM_JS(int, FullscreenChanging, (), { return Module.veldrakeFullscreenPending && Module.veldrakeFullscreenPending() ? 1 : 0; });
+// The page knows which movements came of the move into fullscreen.
+EM_JS(int, MovedByFullscreen, (double timeStamp), {
+    return Module.veldrakeMovedByFullscreen && Module.veldrakeMovedByFullscreen(timeStamp) ? 1 : 0;
+});
 
 EM_BOOL OnMouseMove(int, const EmscriptenMouseEvent* event, void*) {
     if (!session.locked || session.boxShowing) return EM_FALSE;
-    if (FullscreenChanging()) return EM_TRUE;
+    if (MovedByFullscreen(event->timestamp)) return EM_TRUE;
     session.cursorX = std::clamp(session.cursorX + static_cast<int>(event->movementX), 0, kCanvasWidth - 1);
     session.cursorY = std::clamp(session.cursorY + static_cast<int>(event->movementY), 0, kCanvasHeight - 1);
     Enqueue(MSG{TheWindow(), WM_MOUSEMOVE, 0, CursorPoint()});
