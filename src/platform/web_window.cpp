@@ -108,13 +108,14 @@ EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
 }
 
 // The page knows which movements came of the move into fullscreen.
-EM_JS(int, MovedByFullscreen, (double timeStamp), {
-    return Module.veldrakeMovedByFullscreen && Module.veldrakeMovedByFullscreen(timeStamp) ? 1 : 0;
+EM_JS(int, MovedByFullscreen, (double timeStamp, int dx, int dy), {
+    return Module.veldrakeMovedByFullscreen && Module.veldrakeMovedByFullscreen(timeStamp, dx, dy) ? 1 : 0;
 });
 
 EM_BOOL OnMouseMove(int, const EmscriptenMouseEvent* event, void*) {
     if (!session.locked || session.boxShowing) return EM_FALSE;
-    if (MovedByFullscreen(event->timestamp)) return EM_TRUE;
+    if (MovedByFullscreen(event->timestamp, static_cast<int>(event->movementX), static_cast<int>(event->movementY)))
+        return EM_TRUE;
     session.cursorX = std::clamp(session.cursorX + static_cast<int>(event->movementX), 0, kCanvasWidth - 1);
     session.cursorY = std::clamp(session.cursorY + static_cast<int>(event->movementY), 0, kCanvasHeight - 1);
     Enqueue(MSG{TheWindow(), WM_MOUSEMOVE, 0, CursorPoint()});

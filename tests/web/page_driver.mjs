@@ -104,7 +104,12 @@ const recorder = `(() => {
           let sum = 0, n = 0;
           for (let c = 0; c < e.inputBuffer.numberOfChannels; ++c)
             for (const v of e.inputBuffer.getChannelData(c)) { sum += v * v; ++n; }
-          window.veldrakeAudioLevels.push([performance.now(), Math.sqrt(sum / n)]);
+          // Stamped with when the block is heard, on the page's clock: on a
+          // busy page this handler runs late, and in batches.
+          const heard = ctx.getOutputTimestamp ? ctx.getOutputTimestamp() : {};
+          const at = heard.performanceTime ? heard.performanceTime + (e.playbackTime - heard.contextTime) * 1000
+                                           : performance.now();
+          window.veldrakeAudioLevels.push([at, Math.sqrt(sum / n)]);
         };
         connect.call(tap, mute);
         connect.call(mute, ctx.destination);
