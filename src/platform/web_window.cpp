@@ -245,7 +245,8 @@ EM_JS(int, PageBoxAnswer, (), { return Module.veldrakeBoxAnswer(); });
 // the browser's drawing included.
 EM_JS(void, RecordFrame, (double cost, double interval), {
     window.veldrakeFramesShown = (window.veldrakeFramesShown || 0) + 1;
-    if (cost < 0 || !new URLSearchParams(location.search).has("bench")) return;
+    if (Module.veldrakeBench === undefined) Module.veldrakeBench = new URLSearchParams(location.search).has("bench");
+    if (cost < 0 || !Module.veldrakeBench) return;
     (window.veldrakeFrameTimes = window.veldrakeFrameTimes || []).push(cost);
     (window.veldrakeFrameIntervals = window.veldrakeFrameIntervals || []).push(interval);
 });
@@ -393,19 +394,16 @@ void* wglGetProcAddress(const char* name) { return web::GlProcAddress(name); }
 bool SwapBuffers(Handle deviceContext) {
     if (!deviceContext || deviceContext != TheWindow()) return false;
     const double now = emscripten_get_now();
-    if (session.active)
-        RecordFrame(session.lastSwap > 0 ? now - session.lastSwap - session.idleSinceSwap : -1, now - session.lastSwapCall);
-    session.lastSwapCall = now;
     // While the game is inactive nothing is drawn and the page need not be
     // asked so often.
     if (session.active) {
+        RecordFrame(session.lastSwap > 0 ? now - session.lastSwap - session.idleSinceSwap : -1, now - session.lastSwapCall);
         web::FlushGl();
-        const double start = emscripten_get_now();
         AwaitDisplay();
-        session.idleSinceSwap += emscripten_get_now() - start;
     } else {
         web::Yield(kInactiveWait);
     }
+    session.lastSwapCall = now;
     session.lastSwap = emscripten_get_now();
     session.idleSinceSwap = 0;
     return true;

@@ -65,9 +65,11 @@ void WaitUntil(PageSession& page, double ms) {
     while (page.Now() < ms) std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
-void ExpectNoConsoleErrors(PageSession& page) { EXPECT_EQ(page.ConsoleErrors(), "[]"); }
-
-const char kEndedWithZero[] = "Veldrake ended with exit code 0.";
+// The page says the game ended with 0, and logged no error on the way.
+void ExpectEndedWithZero(PageSession& page) {
+    EXPECT_NE(page.AwaitEnded(10).find("Veldrake ended with exit code 0."), std::string::npos);
+    EXPECT_EQ(page.ConsoleErrors(), "[]");
+}
 
 // Chromium keeps the first Escape for itself, to give back the pointer (and
 // leave fullscreen): the game pauses, and the next Escape ends it.
@@ -79,8 +81,7 @@ void EscapeTwiceEnds(PageSession& page) {
     EXPECT_EQ(page.Eval("window.veldrakeFramesShown"), shown) << "the first Escape pauses the game";
     EXPECT_EQ(page.Eval("document.querySelector('#ended').hidden"), "true");
     page.Key("press", "Escape");
-    EXPECT_NE(page.AwaitEnded(10).find(kEndedWithZero), std::string::npos);
-    ExpectNoConsoleErrors(page);
+    ExpectEndedWithZero(page);
 }
 
 }  // namespace
@@ -151,8 +152,7 @@ TEST(WebPlay, AScreenSmallerThan1280x720AsksForWindowedModeYesPlaysWithTheMouseA
             page.Press("#msgbox button:nth-of-type(2)");  // No
             ASSERT_TRUE(page.AwaitMessageBox("ERROR|Program Will Now Close.|OK", 5)) << "shown: " << page.MessageBox();
             page.Press("#msgbox button");
-            EXPECT_NE(page.AwaitEnded(10).find(kEndedWithZero), std::string::npos);
-            ExpectNoConsoleErrors(page);
+            ExpectEndedWithZero(page);
             continue;
         }
         page.Press("#msgbox button");  // Yes
@@ -194,8 +194,7 @@ TEST(WebLifecycle, ABundleWithoutTexturesShowsTheStartUpErrorAndEscapeEnds) {
         Start(page);
         ASSERT_TRUE(page.AwaitMessageBox("ERROR|Initialization Failed.|OK", 15)) << "shown: " << page.MessageBox();
         page.Key("press", "Escape");
-        EXPECT_NE(page.AwaitEnded(10).find(kEndedWithZero), std::string::npos);
-        ExpectNoConsoleErrors(page);
+        ExpectEndedWithZero(page);
     }
     fs::remove_all(dir);
 }
