@@ -2,9 +2,9 @@
 // a fixed rate, and any number of voices, each holding one whole sound in its
 // own sample format, played once or looping, with frequency, volume and pan.
 //
-// Two implementations are chosen at link time: OpenAL Soft for the game
-// (openal_audio.cpp) and a recording double for tests
-// (tests/support/fake_audio.cpp). The sound unit knows neither.
+// Implementations are chosen at link time: OpenAL (openal/, on Linux and in
+// the browser), DirectSound (win32/) and a recording double for tests
+// (tests/platform/fake/). The sound unit knows none of them.
 #pragma once
 
 #include <cstdint>

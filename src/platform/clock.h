@@ -1,5 +1,5 @@
-// Clocks and sleeping. The SDL2 implementation is sdl_clock.cpp; tests link
-// a double whose clock they set by hand.
+// Clocks and sleeping. Each layer has its own (sdl/, win32/, web/); tests
+// link a double whose clock they set by hand.
 #pragma once
 
 #include <cstdint>

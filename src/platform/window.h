@@ -2,9 +2,10 @@
 // context, a message queue of Win32-shaped messages, the cursor, display
 // modes and modal message boxes.
 //
-// Two implementations exist and are chosen at link time: the SDL2 one that
-// the game ships with (sdl_window.cpp) and a scriptable double for tests
-// (tests/support/fake_platform.cpp). Nothing else in the game knows which.
+// Each platform layer implements it in a folder of its own, chosen at link
+// time: SDL2 (sdl/), Win32 (win32/), the browser page (web/), and a
+// scriptable double for tests (tests/platform/fake/). Nothing else in the
+// game knows which.
 #pragma once
 
 #include <cstdint>

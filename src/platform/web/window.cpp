@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "platform/data_file.h"
-#include "platform/web_gl.h"
-#include "platform/web_window.h"
+#include "platform/web/gl.h"
+#include "platform/web/yield.h"
 #include "platform/window.h"
 
 namespace plat {

@@ -1,4 +1,4 @@
-#include "platform/sdl_events.h"
+#include "platform/sdl/events.h"
 
 namespace plat::sdl {
 namespace {

@@ -6,9 +6,9 @@
 #include <deque>
 #include <vector>
 
-#include "platform/sdl_ending.h"
-#include "platform/sdl_events.h"
-#include "platform/sdl_icon.h"
+#include "platform/sdl/ending.h"
+#include "platform/sdl/events.h"
+#include "platform/sdl/icon.h"
 #include "platform/window.h"
 
 namespace plat {

@@ -1,4 +1,4 @@
-#include "platform/sdl_icon.h"
+#include "platform/sdl/icon.h"
 
 #include <vector>
 

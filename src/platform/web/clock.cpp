@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "platform/clock.h"
-#include "platform/web_window.h"
+#include "platform/web/yield.h"
 
 namespace plat {
 

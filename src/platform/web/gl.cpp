@@ -11,7 +11,7 @@
 //
 // Our definitions of the GL names take the place of the emulation's; the
 // emulation's own versions stay reachable as emscripten_gl*.
-#include "platform/web_gl.h"
+#include "platform/web/gl.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

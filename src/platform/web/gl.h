@@ -1,7 +1,7 @@
 // The OpenGL 1.1 the game draws with, over the browser's WebGL and
 // Emscripten's fixed-function emulation: immediate mode, display lists, the
 // matrices and the second texture unit are kept here and drawn as vertex
-// arrays (web_gl.cpp).
+// arrays (gl.cpp).
 #pragma once
 
 namespace plat::web {

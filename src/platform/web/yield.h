@@ -1,4 +1,4 @@
-// What the browser's clock needs from its window layer (web_window.cpp).
+// What the browser's clock needs from its window layer (window.cpp).
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "platform/sdl_ending.h"
+#include "platform/sdl/ending.h"
 
 #include <X11/Xlib.h>
 #include <fcntl.h>
