@@ -9,7 +9,7 @@ import { createInterface } from 'node:readline';
 
 const [pageDir, nativeJson] = process.argv.slice(2);
 const driver = spawn(process.execPath, ['--experimental-websocket', '--no-warnings',
-  new URL('../tests/web/page_driver.mjs', import.meta.url).pathname, pageDir, 'bench'], { stdio: ['pipe', 'pipe', 'inherit'] });
+  new URL('../tests/platform/web/page_driver.mjs', import.meta.url).pathname, pageDir, 'bench'], { stdio: ['pipe', 'pipe', 'inherit'] });
 const lines = createInterface({ input: driver.stdout })[Symbol.asyncIterator]();
 async function ask(command) {
   if (command) driver.stdin.write(command.replace(/\s*\n\s*/g, ' ') + '\n');

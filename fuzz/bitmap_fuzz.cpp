@@ -9,7 +9,7 @@
 #include <string>
 
 #include "render/bitmap.h"
-#include "support/fake_platform.h"
+#include "platform/fake/fake_platform.h"
 #include "scratch_file.h"
 
 // Read pixels end up here so that the reads are not optimised away.

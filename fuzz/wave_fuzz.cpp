@@ -9,7 +9,7 @@
 
 #include "sound/sound.h"
 #include "sound/wave.h"
-#include "support/fake_audio.h"
+#include "platform/fake/fake_audio.h"
 #include "scratch_file.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include "app/game_state.h"
 #include "headless_gl.h"
 #include "sound/sound.h"
-#include "support/fake_audio.h"
-#include "support/fake_platform.h"
+#include "platform/fake/fake_audio.h"
+#include "platform/fake/fake_platform.h"
 
 constexpr const char* kGameData = VELDRAKE_BINARY_DIR "/data";
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "bmp_builder.h"
-#include "support/fake_platform.h"
+#include "platform/fake/fake_platform.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/game_state.h"
-#include "support/fake_platform.h"
+#include "platform/fake/fake_platform.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "app/game_state.h"
 #include "app/startup.h"
-#include "support/fake_platform.h"
+#include "platform/fake/fake_platform.h"
 #include "sim/frame.h"
 
 namespace {

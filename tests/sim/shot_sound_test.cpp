@@ -6,7 +6,7 @@
 #include "app/game_state.h"
 #include "sim/shot.h"
 #include "sound/sound.h"
-#include "support/fake_audio.h"
+#include "platform/fake/fake_audio.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/fake_audio.h"
+#include "platform/fake/fake_audio.h"
 #include "sound/sound.h"
 #include "wav_files.h"
 

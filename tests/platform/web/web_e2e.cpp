@@ -11,7 +11,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "web/page_session.h"
+#include "platform/web/page_session.h"
 
 using e2e::Image;
 using web::PageSession;

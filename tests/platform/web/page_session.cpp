@@ -1,4 +1,4 @@
-#include "web/page_session.h"
+#include "platform/web/page_session.h"
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -60,7 +60,7 @@ PageSession::PageSession(const PageOptions& options) : options_(options) {
         close(in[1]);
         close(out[0]);
         const std::string w = std::to_string(options_.screenWidth), h = std::to_string(options_.screenHeight);
-        execlp("node", "node", "--experimental-websocket", "--no-warnings", VELDRAKE_SOURCE_DIR "/tests/web/page_driver.mjs",
+        execlp("node", "node", "--experimental-websocket", "--no-warnings", VELDRAKE_SOURCE_DIR "/tests/platform/web/page_driver.mjs",
                folder.c_str(), options_.query.c_str(), w.c_str(), h.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }

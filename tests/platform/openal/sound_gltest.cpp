@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sound/audio_capture.h"
+#include "platform/openal/audio_capture.h"
 #include "sound/sound.h"
 #include "sound/wav_files.h"
 
