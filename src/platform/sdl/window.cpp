@@ -3,9 +3,9 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <deque>
 #include <vector>
 
+#include "platform/message_queue.h"
 #include "platform/sdl/ending.h"
 #include "platform/sdl/events.h"
 #include "platform/sdl/icon.h"
@@ -21,9 +21,7 @@ struct Session {
     SDL_DisplayMode fullscreenMode{};
     SDL_Window* modeWindow = nullptr;  // the fullscreen window the mode was set under, until handed out
     int cursorCount = 0;  // the cursor shows while this is >= 0
-    std::deque<MSG> posted;  // messages the game posted to itself (the quit message)
-    std::deque<MSG> events;  // SDL's events as messages, not yet taken
-    bool downSinceEmpty[256] = {};  // key-down taken since the queue last looked empty
+    MessageQueue queue;  // SDL's events as messages, and what the game posted to itself
     bool xQuitSent = false;
 };
 
@@ -261,37 +259,15 @@ int MessageBox(Handle, const char* text, const char* caption, std::uint32_t type
     return pressed;
 }
 
-// A key-up right behind its key-down would clear the key before the game
-// ever looked at it (a quick tap, or a press and release that arrived during
-// one frame): it waits until the queue has once been reported empty.
-bool KeyUpTooSoon(const MSG& message) {
-    return message.message == WM_KEYUP && message.wParam < 256 && session.downSinceEmpty[message.wParam];
-}
-
-// Mouse moves are merged as they queue: a newer one replaces the one still
-// waiting, so the view follows the latest cursor position and a flood of
-// motion never stands between the game and a key.
-void Enqueue(const MSG& message) {
-    if (message.message == WM_MOUSEMOVE)
-        session.events.erase(std::remove_if(session.events.begin(), session.events.end(),
-                                            [](const MSG& waiting) { return waiting.message == WM_MOUSEMOVE; }),
-                             session.events.end());
-    session.events.push_back(message);
-}
-
 void TakeSdlEvents() {
     SDL_Event event;
     MSG translated{};
     while (VideoReady() && SDL_PollEvent(&event))
-        if (sdl::TranslateEvent(event, session.window, &translated)) Enqueue(translated);
+        if (sdl::TranslateEvent(event, session.window, &translated)) session.queue.Enqueue(translated);
 }
 
 bool PeekMessage(MSG* message) {
-    if (!session.posted.empty()) {
-        *message = session.posted.front();
-        session.posted.pop_front();
-        return true;
-    }
+    if (session.queue.TakePosted(message)) return true;
     // A signal closes the game as its window's close does; an X error ends it
     // at once with the code X's own handler would have exited with.
     if (sdl::TakeCloseRequest()) {
@@ -304,15 +280,7 @@ bool PeekMessage(MSG* message) {
         return true;
     }
     TakeSdlEvents();
-
-    if (session.events.empty() || KeyUpTooSoon(session.events.front())) {
-        std::fill(std::begin(session.downSinceEmpty), std::end(session.downSinceEmpty), false);
-        return false;
-    }
-    *message = session.events.front();
-    session.events.pop_front();
-    if (message->message == WM_KEYDOWN && message->wParam < 256) session.downSinceEmpty[message->wParam] = true;
-    return true;
+    return session.queue.TakeInput(message);
 }
 
 void TranslateMessage(const MSG*) {}  // the game reads no character messages
@@ -327,7 +295,7 @@ LRESULT DispatchMessage(const MSG* message) {
 LRESULT DefWindowProc(Handle, UINT, WPARAM, LPARAM) { return 0; }
 
 void PostQuitMessage(int exitCode) {
-    session.posted.push_back(MSG{session.window, WM_QUIT, static_cast<WPARAM>(exitCode), 0});
+    session.queue.Post(MSG{session.window, WM_QUIT, static_cast<WPARAM>(exitCode), 0});
 }
 
 bool SetCursorPos(int x, int y) {
@@ -338,7 +306,7 @@ bool SetCursorPos(int x, int y) {
     TakeSdlEvents();
     SDL_WarpMouseInWindow(session.window, x, y);
     const LPARAM at = MakeLParam(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y));
-    Enqueue(MSG{session.window, WM_MOUSEMOVE, 0, at});
+    session.queue.Enqueue(MSG{session.window, WM_MOUSEMOVE, 0, at});
     return true;
 }
 

@@ -14,11 +14,10 @@
 #include <emscripten/html5.h>
 
 #include <algorithm>
-#include <deque>
-#include <iterator>
 #include <vector>
 
 #include "platform/data_file.h"
+#include "platform/message_queue.h"
 #include "platform/web/gl.h"
 #include "platform/web/yield.h"
 #include "platform/window.h"
@@ -47,9 +46,7 @@ struct Session {
     bool active = true;
     bool boxShowing = false;
     bool keyDown[256] = {};
-    bool downSinceEmpty[256] = {};
-    std::deque<MSG> posted;
-    std::deque<MSG> events;
+    MessageQueue queue;
     double lastSwap = 0;       // when the last frame had been handed to the browser
     double lastSwapCall = 0;   // when the game last asked for it
     double idleSinceSwap = 0;
@@ -61,13 +58,7 @@ char instanceTag;  // and this one the program's instance
 
 Handle TheWindow() { return session.windowOpen ? &windowTag : nullptr; }
 
-void Enqueue(const MSG& message) {
-    if (message.message == WM_MOUSEMOVE)
-        session.events.erase(std::remove_if(session.events.begin(), session.events.end(),
-                                            [](const MSG& waiting) { return waiting.message == WM_MOUSEMOVE; }),
-                             session.events.end());
-    session.events.push_back(message);
-}
+void Enqueue(const MSG& message) { session.queue.Enqueue(message); }
 
 LPARAM CursorPoint() {
     return MakeLParam(static_cast<std::uint32_t>(session.cursorX), static_cast<std::uint32_t>(session.cursorY));
@@ -315,7 +306,7 @@ Handle CreateWindowEx(std::uint32_t, const char*, const char* title, std::uint32
     if (session.windowOpen) return nullptr;  // the page has one canvas
     session.windowOpen = true;
     SetPageTitle(title ? title : "");
-    session.events.clear();
+    session.queue.DropInput();
     session.locked = PointerLocked() != 0;  // the start click asked for it
     Listen(true);
     return TheWindow();
@@ -327,7 +318,7 @@ bool DestroyWindow(Handle window) {
     emscripten_exit_pointerlock();
     session.locked = false;
     session.windowOpen = false;
-    session.events.clear();
+    session.queue.DropInput();
     return true;
 }
 
@@ -421,28 +412,7 @@ int MessageBox(Handle, const char* text, const char* caption, std::uint32_t type
     return IDOK;
 }
 
-// A key-up right behind its key-down would clear the key before the game
-// ever looked at it (a tap within one frame): it waits until the queue has
-// once been reported empty.
-bool KeyUpTooSoon(const MSG& message) {
-    return message.message == WM_KEYUP && message.wParam < 256 && session.downSinceEmpty[message.wParam];
-}
-
-bool PeekMessage(MSG* message) {
-    if (!session.posted.empty()) {
-        *message = session.posted.front();
-        session.posted.pop_front();
-        return true;
-    }
-    if (session.events.empty() || KeyUpTooSoon(session.events.front())) {
-        std::fill(std::begin(session.downSinceEmpty), std::end(session.downSinceEmpty), false);
-        return false;
-    }
-    *message = session.events.front();
-    session.events.pop_front();
-    if (message->message == WM_KEYDOWN && message->wParam < 256) session.downSinceEmpty[message->wParam] = true;
-    return true;
-}
+bool PeekMessage(MSG* message) { return session.queue.TakePosted(message) || session.queue.TakeInput(message); }
 
 void TranslateMessage(const MSG*) {}  // the game reads no character messages
 
@@ -454,7 +424,7 @@ LRESULT DispatchMessage(const MSG* message) {
 LRESULT DefWindowProc(Handle, UINT, WPARAM, LPARAM) { return 0; }
 
 void PostQuitMessage(int exitCode) {
-    session.posted.push_back(MSG{TheWindow(), WM_QUIT, static_cast<WPARAM>(exitCode), 0});
+    session.queue.Post(MSG{TheWindow(), WM_QUIT, static_cast<WPARAM>(exitCode), 0});
 }
 
 bool SetCursorPos(int x, int y) {
