@@ -80,6 +80,13 @@ TEST_F(RenderedSound, ShotStartsOnItsPlayLastsItsLengthAtItsPitchAndLoopsUntilSt
     EXPECT_FALSE(system_->CreateSound((dir_ + "24bit.wav").c_str(), deep)) << "OpenAL takes no 24-bit samples";
     EXPECT_EQ(deep.GetSize(), -1);
     EXPECT_FALSE(deep.Play(false));
+    // The voice budget counts OpenAL's 16-bit stereo copy beside ours: 20 MB of
+    // 16-bit mono costs 60 MB and fits, 30 MB costs 90 MB and gets no voice.
+    WriteFile(dir_ + "20mb.wav", Wave(1, 22050, 16, std::string(20000000, '\0')));
+    WriteFile(dir_ + "30mb.wav", Wave(1, 22050, 16, std::string(30000000, '\0')));
+    EXPECT_TRUE(system_->CreateSound((dir_ + "20mb.wav").c_str(), sounds_[2]));
+    sounds_[2].Release();
+    EXPECT_FALSE(system_->CreateSound((dir_ + "30mb.wav").c_str(), sounds_[2])) << "beyond the voice budget";
 
     Recording heard;
     ASSERT_TRUE(heard.RenderSeconds(0.5));
