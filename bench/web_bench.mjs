@@ -22,7 +22,7 @@ const sleep = ms => new Promise(r => setTimeout(r, ms));
 const percentile = (v, f) => { const s = [...v].sort((a, b) => a - b); return s[Math.round(f * (s.length - 1))]; };
 
 await ask();
-for (let i = 0; i < 600 && !(await evaluate("!!document.getElementById('prompt')")); ++i) await sleep(50);
+for (let i = 0; i < 600 && !(await evaluate("!document.getElementById('prompt').hidden")); ++i) await sleep(50);
 const loaded = await evaluate('performance.getEntriesByType("navigation")[0].loadEventEnd');
 // The first frame shown, watched on every animation frame.
 await evaluate(`(() => { document.addEventListener('mousedown', () => { window.clickedAt ??= performance.now(); }, true);

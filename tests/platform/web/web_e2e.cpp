@@ -56,7 +56,9 @@ Image ExpectView(PageSession& page, double heading, double pitch, const char* na
 // Loads the page and clicks its canvas, as a player starts the game.
 void Start(PageSession& page) {
     ASSERT_TRUE(page.Open()) << "no page at " << web::BuiltPageDir() << " (scripts/build-web)";
-    EXPECT_TRUE(page.AwaitEval("document.querySelector('#prompt')?.textContent.trim()", "\"Click to play\"", 30));
+    // The prompt shows once the program and its data have loaded.
+    EXPECT_TRUE(page.AwaitEval("(e => !e.hidden && e.textContent.trim())(document.querySelector('#prompt'))",
+                               "\"Click to play\"", 30));
     page.Click(640, 360);
 }
 
