@@ -87,6 +87,13 @@ void Activate() {
     Enqueue(MSG{TheWindow(), WM_ACTIVATE, kActive, 0});
 }
 
+// The pointer moved by so many pixels: the cursor the game reads follows.
+void MoveCursor(int dx, int dy) {
+    session.cursorX = std::clamp(session.cursorX + dx, 0, kCanvasWidth - 1);
+    session.cursorY = std::clamp(session.cursorY + dy, 0, kCanvasHeight - 1);
+    Enqueue(MSG{TheWindow(), WM_MOUSEMOVE, 0, CursorPoint()});
+}
+
 EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
     const auto code = static_cast<WPARAM>(event->keyCode);
     if (session.boxShowing || code == 0 || code >= 256) return EM_FALSE;
@@ -107,9 +114,7 @@ EM_BOOL OnMouseMove(int, const EmscriptenMouseEvent* event, void*) {
     if (!session.locked || session.boxShowing) return EM_FALSE;
     if (MovedByFullscreen(event->timestamp, static_cast<int>(event->movementX), static_cast<int>(event->movementY)))
         return EM_TRUE;
-    session.cursorX = std::clamp(session.cursorX + static_cast<int>(event->movementX), 0, kCanvasWidth - 1);
-    session.cursorY = std::clamp(session.cursorY + static_cast<int>(event->movementY), 0, kCanvasHeight - 1);
-    Enqueue(MSG{TheWindow(), WM_MOUSEMOVE, 0, CursorPoint()});
+    MoveCursor(static_cast<int>(event->movementX), static_cast<int>(event->movementY));
     return EM_TRUE;
 }
 
@@ -436,3 +441,40 @@ bool SetCursorPos(int x, int y) {
 }
 
 }  // namespace plat
+
+// Touch: the page draws a move pad, a fire button and a pause control over
+// the picture and hands what the fingers do to these, which turn it into the
+// messages a keyboard and a mouse would have sent.
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void VeldrakeTouchKey(int code, int down) {
+    using namespace plat;
+    if (!session.windowOpen || session.boxShowing || code <= 0 || code >= 256) return;
+    if (session.keyDown[code] == (down != 0)) return;
+    session.keyDown[code] = down != 0;
+    Enqueue(MSG{TheWindow(), static_cast<UINT>(down ? WM_KEYDOWN : WM_KEYUP), static_cast<WPARAM>(code), 0});
+}
+
+// A drag turns and tilts the view as the mouse does, pixel for pixel.
+EMSCRIPTEN_KEEPALIVE void VeldrakeTouchLook(int dx, int dy) {
+    using namespace plat;
+    if (!session.windowOpen || session.boxShowing || !session.active) return;
+    MoveCursor(dx, dy);
+}
+
+EMSCRIPTEN_KEEPALIVE void VeldrakeTouchFire() {
+    using namespace plat;
+    if (!session.windowOpen || session.boxShowing || !session.active) return;
+    Enqueue(MSG{TheWindow(), WM_LBUTTONDOWN, kLeftButtonDown, CursorPoint()});
+}
+
+// The pause control: the game stops while the page offers to go on or to end.
+EMSCRIPTEN_KEEPALIVE void VeldrakeTouchPause(int paused) {
+    if (!plat::session.windowOpen) return;
+    if (paused)
+        plat::Deactivate();
+    else
+        plat::Activate();
+}
+
+}  // extern "C"
