@@ -6,9 +6,12 @@
 // browser runs on.
 //
 // The mouse is held by the browser's pointer lock, which reports movements
-// only: the cursor place the game reads and sets is kept here. Losing the
-// lock or the page's focus deactivates the game until a click on the canvas
-// takes the pointer again.
+// only: the cursor place the game reads and sets is kept here. Giving the
+// lock back or losing the page's focus deactivates the game until a click on
+// the canvas takes the pointer again. Where the browser refuses the lock or
+// has none, the game plays on with the pointer free: its movements over the
+// canvas turn the view as the locked ones do, a click fires (and asks for
+// the lock again), and the page says so in a line under the canvas.
 #include <EGL/egl.h>
 #include <emscripten.h>
 #include <emscripten/html5.h>
@@ -43,6 +46,7 @@ struct Session {
     int cursorCount = 0;
     int cursorX = 0, cursorY = 0;
     bool locked = false;  // the pointer is ours
+    bool pointerFree = false;  // the browser refused the lock or has none: moves over the canvas count
     bool active = true;
     bool boxShowing = false;
     bool keyDown[256] = {};
@@ -110,50 +114,67 @@ EM_JS(int, MovedByFullscreen, (double timeStamp, int dx, int dy), {
     return Module.veldrakeMovedByFullscreen && Module.veldrakeMovedByFullscreen(timeStamp, dx, dy) ? 1 : 0;
 });
 
+EM_JS(int, OverCanvas, (int x, int y), {
+    const box = document.getElementById('canvas').getBoundingClientRect();
+    return x >= box.left && x < box.right && y >= box.top && y < box.bottom ? 1 : 0;
+});
+
 EM_BOOL OnMouseMove(int, const EmscriptenMouseEvent* event, void*) {
-    if (!session.locked || session.boxShowing) return EM_FALSE;
+    const bool counted = session.locked || (session.pointerFree && session.active &&
+                                            OverCanvas(static_cast<int>(event->clientX), static_cast<int>(event->clientY)));
+    if (!counted || session.boxShowing) return EM_FALSE;
     if (MovedByFullscreen(event->timestamp, static_cast<int>(event->movementX), static_cast<int>(event->movementY)))
         return EM_TRUE;
     MoveCursor(static_cast<int>(event->movementX), static_cast<int>(event->movementY));
     return EM_TRUE;
 }
 
-// Refused or lost, the lock reaches the game as a lost pointer; the
-// browser's own refusal needs no word in the console.
-EM_JS(void, LockPointer, (), {
-    const canvas = document.getElementById('canvas');
-    try {
-        const request = canvas.requestPointerLock();
-        if (request && request.catch) request.catch(function() {});
-    } catch (e) {
-    }
-});
+// The page asks for the lock (false where the browser has none); a refusal
+// comes as a pointerlockerror.
+EM_JS(int, LockPointer, (), { return Module.veldrakeLockPointer() ? 1 : 0; });
 
 EM_JS(int, PointerLocked, (), { return document.pointerLockElement === document.getElementById('canvas') ? 1 : 0; });
 
+// The browser has refused the page's last request for the lock, or has none.
+EM_JS(int, PointerRefused, (), { return Module.veldrakePointerRefused() ? 1 : 0; });
+
+EM_JS(void, ShowPointerHint, (int show), { Module.veldrakePointerHint(show); });
+
+void SetPointerFree(bool free) {
+    if (free != session.pointerFree) ShowPointerHint(free);
+    session.pointerFree = free;
+}
+
 EM_BOOL OnMouseDown(int, const EmscriptenMouseEvent* event, void*) {
     if (session.boxShowing) return EM_FALSE;
-    if (!session.locked) {
-        // A click on the paused game takes the pointer back; it fires nothing.
-        LockPointer();
-        return EM_TRUE;
+    const bool fires = session.locked || (session.pointerFree && session.active);
+    if (fires && event->button == 0) Enqueue(MSG{TheWindow(), WM_LBUTTONDOWN, kLeftButtonDown, CursorPoint()});
+    // A click on the paused game takes the pointer back and fires nothing;
+    // one with the pointer free asks for the lock again, which the browser
+    // may grant now. Without a lock to ask for, the click itself resumes.
+    if (!session.locked && !LockPointer()) {
+        SetPointerFree(true);
+        Activate();
     }
-    if (event->button == 0) Enqueue(MSG{TheWindow(), WM_LBUTTONDOWN, kLeftButtonDown, CursorPoint()});
     return EM_TRUE;
 }
 
 EM_BOOL OnPointerLock(int, const EmscriptenPointerlockChangeEvent* event, void*) {
     session.locked = event->isActive;
-    if (session.locked)
+    if (session.locked) {
+        SetPointerFree(false);
         Activate();
-    else
-        Deactivate();
+    } else if (!session.pointerFree) {
+        Deactivate();  // given back: the game pauses
+    }
     return EM_TRUE;
 }
 
+// Refused: the game plays on with the pointer free.
 EM_BOOL OnPointerLockError(int, const void*, void*) {
     session.locked = false;
-    Deactivate();
+    SetPointerFree(true);
+    Activate();
     return EM_TRUE;
 }
 
@@ -251,10 +272,25 @@ EM_JS(void, RecordFrame, (double cost, double interval), {
 // keeps the game from drawing faster than the canvas is composited, which on
 // a software renderer would queue frames (and the page's input) for seconds.
 // A hidden page asks for none; the game waits no more than a moment for it.
-EM_ASYNC_JS(void, AwaitDisplay, (), {
-    await new Promise(function(shown) {
-        if (!document.hidden) requestAnimationFrame(shown);
-        setTimeout(shown, 250);
+//
+// The game sleeps in here (the __asyncjs__ name makes it an import that may
+// sleep, as EM_ASYNC_JS does) and is woken as Emscripten's own sleep wakes
+// it: through callUserCallback, which, once the game has run on to the end
+// of main, sees that nothing keeps the runtime alive and exits it (onExit).
+// EM_ASYNC_JS wakes it from a promise, where nothing looks: a game whose last
+// wait was for a frame (Escape while drawing) returned from main and never
+// exited, and the page never ended.
+#define VELDRAKE_SLEEPING_JS(ret, name, params, ...) _EM_JS(ret, name, __asyncjs__##name, params, #__VA_ARGS__)
+VELDRAKE_SLEEPING_JS(void, AwaitDisplay, (), {
+    return Asyncify.handleSleep(function(wakeUp) {
+        let woken = false;
+        const wake = function() {
+            if (woken) return;
+            woken = true;
+            callUserCallback(wakeUp);
+        };
+        if (!document.hidden) requestAnimationFrame(wake);
+        setTimeout(wake, 250);
     });
 });
 
@@ -313,6 +349,7 @@ Handle CreateWindowEx(std::uint32_t, const char*, const char* title, std::uint32
     SetPageTitle(title ? title : "");
     session.queue.DropInput();
     session.locked = PointerLocked() != 0;  // the start click asked for it
+    SetPointerFree(!session.locked && PointerRefused());
     Listen(true);
     return TheWindow();
 }
@@ -322,6 +359,7 @@ bool DestroyWindow(Handle window) {
     Listen(false);
     emscripten_exit_pointerlock();
     session.locked = false;
+    SetPointerFree(false);
     session.windowOpen = false;
     session.queue.DropInput();
     return true;

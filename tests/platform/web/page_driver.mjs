@@ -1,92 +1,47 @@
-// Drives the browser build in headless Chromium for the web tests and the web
-// benchmark: serves a folder on 127.0.0.1, opens the page, and answers one
+// Drives the browser build for the web tests and the web benchmark: serves a
+// folder on 127.0.0.1, opens the page in one browser engine, and answers one
 // line command at a time on stdin with one line on stdout ("ok ..." or
-// "error ..."). Run with `node --experimental-websocket`.
-//   click X Y | down X Y | up X Y     left button at page pixel X,Y
-//   move DX DY                        relative mouse motion (pointer lock)
+// "error ..."). The engine is $VELDRAKE_BROWSER:
+//   chromium  Debian's Chromium, headless (WebGL on SwiftShader), by puppeteer-core
+//   firefox   Debian's Firefox ESR, headless on a private Xvfb (its WebGL needs
+//             an X display), by puppeteer-core over WebDriver BiDi
+//   webkit    WebKitGTK's MiniBrowser on a private Xvfb, by WebKitWebDriver
+//             (W3C WebDriver over plain HTTP)
+// Commands:
+//   click [X Y] | down [X Y] | up [X Y]  left button at canvas pixel X,Y (or where the pointer is)
+//   press SELECTOR                    a click at the centre of an element
+//   move DX DY                        relative mouse motion
 //   fan N DX                          N shots with the left button, turning DX pixels after each
 //   key down|up|press NAME            KeyW, Space, Escape, Enter, ArrowLeft...
-//   shot PATH                         the canvas as a binary PPM
+//   shot PATH                         the canvas as a binary PPM, 1280 x 720
 //   eval JS                           the value as JSON
-//   errors                            console errors so far, as JSON
-//   audio                             the page's output levels [[ms, rms]...]
+//   errors                            errors the page logged so far, as JSON
+//   audio                             the page's output: STATES MS RMS MS RMS ...
+//   served                            gzip size of each file served, as JSON
 //   quit
-// Usage: page_driver.mjs FOLDER [QUERY] [SCREENxW] [SCREENxH]
+// Usage: node page_driver.mjs FOLDER [QUERY] [SCREENxW] [SCREENxH]
 import { spawn } from 'node:child_process';
 import { createServer } from 'node:http';
-import { mkdtempSync, readFileSync, writeFileSync, existsSync, rmSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { readFileSync, writeFileSync, existsSync } from 'node:fs';
 import { join, extname, normalize } from 'node:path';
 import { createInterface } from 'node:readline';
 import { inflateSync, gzipSync } from 'node:zlib';
+import puppeteer from 'puppeteer-core';
 
 const [folder, query = '', screenW = '1920', screenH = '1080'] = process.argv.slice(2);
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                 '.data': 'application/octet-stream' };
-const served = {};  // path -> gzip size, for the transfer figure
-const server = createServer((req, res) => {
-  const path = normalize(decodeURIComponent(req.url.split('?')[0])).replace(/^\/+/, '') || 'index.html';
-  if (path === 'favicon.ico') { res.writeHead(204); res.end(); return; }
-  const file = join(folder, path);
-  if (path.startsWith('..') || !existsSync(file)) { res.writeHead(404); res.end(); return; }
-  const body = readFileSync(file);
-  served[path] = gzipSync(body, { level: 9 }).length;
-  res.writeHead(200, { 'Content-Type': types[extname(file)] || 'application/octet-stream',
-                       'Cache-Control': 'no-store' });
-  res.end(body);
-});
-await new Promise(r => server.listen(0, '127.0.0.1', r));
-
-const profile = mkdtempSync(join(tmpdir(), 'veldrake-chromium-'));
-const chromium = spawn(process.env.CHROMIUM || '/usr/bin/chromium', [
-  '--headless=new', '--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-  '--autoplay-policy=no-user-gesture-required', '--disable-background-networking', '--disable-component-update',
-  '--disable-sync', '--no-first-run', '--mute-audio=false', `--user-data-dir=${profile}`,
-  '--remote-debugging-port=0', `--window-size=${screenW},${screenH}`, 'about:blank'], { stdio: 'ignore', detached: true });
-// Chromium's GPU and renderer processes outlive a killed browser process and
-// go on drawing: the whole process group goes.
-function finish(code) {
-  try { process.kill(-chromium.pid, 'SIGKILL'); } catch {}
-  server.close();
-  try { rmSync(profile, { recursive: true, force: true }); } catch {}
-  process.exit(code);
-}
-process.on('SIGTERM', () => finish(1));
+const engine = process.env.VELDRAKE_BROWSER || 'chromium';
 const sleep = ms => new Promise(r => setTimeout(r, ms));
-let port = null;
-for (let i = 0; i < 300 && !port; ++i) {
-  await sleep(50);
-  try { port = readFileSync(join(profile, 'DevToolsActivePort'), 'utf8').split('\n')[0]; } catch {}
-}
-if (!port) { console.log('error chromium did not start'); finish(1); }
-const targets = await (await fetch(`http://127.0.0.1:${port}/json/list`)).json();
-const ws = new WebSocket(targets.find(t => t.type === 'page').webSocketDebuggerUrl);
-await new Promise((r, j) => { ws.onopen = r; ws.onerror = j; });
-let nextId = 1;
-const waiting = new Map();
-const errors = [];
-ws.onmessage = ({ data }) => {
-  const m = JSON.parse(data);
-  if (m.id && waiting.has(m.id)) { waiting.get(m.id)(m); waiting.delete(m.id); return; }
-  const p = m.params;
-  if (m.method === 'Runtime.consoleAPICalled' && (p.type === 'error' || p.type === 'assert'))
-    errors.push(p.args.map(a => a.value ?? a.description).join(' '));
-  else if (m.method === 'Runtime.exceptionThrown')
-    errors.push(p.exceptionDetails.exception?.description || p.exceptionDetails.text);
-  else if (m.method === 'Log.entryAdded' && p.entry.level === 'error') errors.push(p.entry.text);
-};
-ws.onclose = () => finish(1);
-function send(method, params = {}) {
-  return new Promise((resolve, reject) => {
-    const id = nextId++;
-    waiting.set(id, m => m.error ? reject(new Error(m.error.message)) : resolve(m.result));
-    ws.send(JSON.stringify({ id, method, params }));
-  });
-}
 
-// Everything played into an AudioContext's output also feeds a recorder that
-// keeps the level of every block with the page's clock.
-const recorder = `(() => {
+// Run in the page before anything else (the server puts it at the top of
+// index.html, the same way in every engine): errors the page logs, and a
+// recorder fed by everything played into an AudioContext's output, keeping
+// the level of every block with the page's clock.
+const pageHooks = `(() => {
+  window.veldrakeErrors = [];
+  const logError = console.error;
+  console.error = function (...args) { veldrakeErrors.push(args.join(' ')); return logError.apply(this, args); };
+  addEventListener('error', e => veldrakeErrors.push(e.message || 'failed to load ' + (e.target.src || e.target)), true);
+  addEventListener('unhandledrejection', e => veldrakeErrors.push('unhandled rejection: ' + e.reason));
   window.veldrakeAudioLevels = [];
   window.veldrakeAudioContexts = [];
   const connect = AudioNode.prototype.connect;
@@ -109,12 +64,12 @@ const recorder = `(() => {
           const heard = ctx.getOutputTimestamp ? ctx.getOutputTimestamp() : {};
           const at = heard.performanceTime ? heard.performanceTime + (e.playbackTime - heard.contextTime) * 1000
                                            : performance.now();
-          window.veldrakeAudioLevels.push([at, Math.sqrt(sum / n)]);
+          veldrakeAudioLevels.push([at, Math.sqrt(sum / n)]);
         };
         connect.call(tap, mute);
         connect.call(mute, ctx.destination);
         taps.set(ctx, tap);
-        window.veldrakeAudioContexts.push(ctx);
+        veldrakeAudioContexts.push(ctx);
       }
       connect.call(this, tap);
     }
@@ -122,24 +77,154 @@ const recorder = `(() => {
   };
 })();`;
 
-await send('Runtime.enable');
-await send('Log.enable');
-await send('Page.enable');
-await send('Page.addScriptToEvaluateOnNewDocument', { source: recorder });
-await send('Emulation.setDeviceMetricsOverride', { width: 1280, height: 720, deviceScaleFactor: 1, mobile: false,
-  screenWidth: +screenW, screenHeight: +screenH });
-const loaded = new Promise(r => { const f = ws.onmessage; ws.onmessage = e => {
-  f(e); if (JSON.parse(e.data).method === 'Page.loadEventFired') { ws.onmessage = f; r(); } }; });
-await send('Page.navigate', { url: `http://127.0.0.1:${server.address().port}/index.html${query ? '?' + query : ''}` });
-await loaded;
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+                 '.data': 'application/octet-stream' };
+const served = {};  // path -> gzip size, for the transfer figure
+const server = createServer((req, res) => {
+  const path = normalize(decodeURIComponent(req.url.split('?')[0])).replace(/^\/+/, '') || 'index.html';
+  const file = join(folder, path);
+  if (path.startsWith('..') || !existsSync(file)) { res.writeHead(404); res.end(); return; }
+  let body = readFileSync(file);
+  served[path] = gzipSync(body, { level: 9 }).length;
+  if (path === 'index.html') body = body.toString().replace('<head>', `<head><script>${pageHooks}</script>`);
+  res.writeHead(200, { 'Content-Type': types[extname(file)] || 'application/octet-stream', 'Cache-Control': 'no-store' });
+  res.end(body);
+});
+await new Promise(r => server.listen(0, '127.0.0.1', r));
+const url = `http://127.0.0.1:${server.address().port}/index.html${query ? '?' + query : ''}`;
 
-async function evaluate(expression) {
-  const r = await send('Runtime.evaluate', { expression, returnByValue: true, awaitPromise: true, userGesture: true });
-  if (r.exceptionDetails) throw new Error(r.exceptionDetails.exception?.description || r.exceptionDetails.text);
-  return r.result.value;
+// Children started here, each the leader of its own process group (a
+// browser's helper processes outlive a killed browser and go on drawing).
+const children = [];
+function start(command, args, options = {}) {
+  const child = spawn(command, args, { stdio: 'ignore', detached: true, ...options });
+  children.push(child);
+  return child;
+}
+let closeBrowser = async () => {};
+async function finish(code) {
+  await Promise.race([closeBrowser().catch(() => {}), sleep(3000)]);
+  for (const child of children.reverse()) try { process.kill(-child.pid, 'SIGKILL'); } catch {}
+  server.close();
+  process.exit(code);
+}
+process.on('SIGTERM', () => finish(1));
+
+// A private X server of the screen's size, for the engines that draw only on one.
+async function startXvfb() {
+  const xvfb = start('Xvfb', ['-displayfd', '3', '-screen', '0', `${screenW}x${screenH}x24`, '-nolisten', 'tcp',
+    '-noreset'], { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] });
+  const display = await new Promise((resolve, reject) => {
+    let text = '';
+    xvfb.stdio[3].on('data', d => { text += d; if (text.includes('\n')) resolve(':' + text.trim()); });
+    xvfb.on('exit', () => reject(new Error('Xvfb did not start')));
+    setTimeout(() => reject(new Error('Xvfb did not start')), 10000);
+  });
+  return display;
 }
 
-// A PNG from the screenshot as RGB rows (8-bit RGB or RGBA, not interlaced).
+// Each engine: open(), evaluate(js) -> value, mouse(type, x, y) in viewport
+// pixels, key(type, name), screenshot(clip) -> PNG of the clip or of the canvas element.
+const engines = {
+  async chromium() { return puppeteerEngine({ browser: 'chrome', executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true, args: ['--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+      '--autoplay-policy=no-user-gesture-required', '--disable-background-networking', '--disable-component-update',
+      '--disable-sync', '--no-first-run', `--window-size=${screenW},${screenH}`] }); },
+  async firefox() {
+    // Headless, its screen is MOZ_HEADLESS_*; its WebGL still wants an X
+    // display, and its audio a device unless told to mix into nothing.
+    const env = { ...process.env, DISPLAY: await startXvfb(), MOZ_HEADLESS_WIDTH: screenW, MOZ_HEADLESS_HEIGHT: screenH };
+    return puppeteerEngine({ browser: 'firefox', executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
+      headless: true, env, extraPrefsFirefox: { 'media.cubeb.force_mock_context': true, 'media.autoplay.default': 0 } });
+  },
+  async webkit() { return webDriverEngine(); },
+};
+
+async function puppeteerEngine(options) {
+  const browser = await puppeteer.launch({ defaultViewport: null, protocolTimeout: 60000, ...options });
+  closeBrowser = () => browser.close();
+  if (browser.process()) children.push(browser.process());
+  const page = (await browser.pages())[0] || await browser.newPage();
+  let cdp = null;
+  if (options.browser === 'chrome') {
+    // The screen is emulated too: the page asks for fullscreen only on one
+    // that holds 1280 x 720. Screenshots go through the same session, which
+    // holds that view of the page (puppeteer's own show a fullscreen canvas
+    // letterboxed).
+    cdp = await page.createCDPSession();
+    await cdp.send('Emulation.setDeviceMetricsOverride', { width: 1280, height: 720, deviceScaleFactor: 1,
+      mobile: false, screenWidth: +screenW, screenHeight: +screenH });
+  } else {
+    await page.setViewport({ width: 1280, height: 720 });
+  }
+  await page.goto(url, { waitUntil: 'load' });
+  const keys = { Space: ' ' };  // Firefox's keyboard knows no 'Space'
+  return {
+    evaluate: js => page.evaluate(js),
+    mouse: (type, x, y) => type === 'move' ? page.mouse.move(x, y) : page.mouse[type]({ button: 'left' }),
+    key: (type, name) => page.keyboard[type](keys[name] || name),
+    screenshot: async clip => cdp ? Buffer.from((await cdp.send('Page.captureScreenshot', { format: 'png',
+      clip: { ...clip, scale: 1280 / clip.width } })).data, 'base64') : page.screenshot({ type: 'png', clip }),
+  };
+}
+
+// WebKitGTK through its WebDriver, over plain HTTP.
+async function webDriverEngine() {
+  const display = await startXvfb();
+  const port = await new Promise(r => { const s = createServer().listen(0, '127.0.0.1', () => {
+    const p = s.address().port; s.close(() => r(p)); }); });
+  start(process.env.WEBKIT_DRIVER || '/usr/bin/WebKitWebDriver', [`--port=${port}`], { env: { ...process.env, DISPLAY: display } });
+  async function call(method, path, body) {
+    const r = await fetch(`http://127.0.0.1:${port}${path}`, { method, headers: { 'Content-Type': 'application/json' },
+      body: body === undefined ? undefined : JSON.stringify(body) });
+    const { value } = await r.json();
+    if (value && value.error) throw new Error(`${value.error}: ${value.message}`);
+    return value;
+  }
+  let session = null;
+  for (let i = 0; i < 100 && !session; ++i) {
+    try {
+      session = await call('POST', '/session', { capabilities: { alwaysMatch: { 'webkitgtk:browserOptions': {
+        binary: process.env.MINIBROWSER || '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser', args: ['--automation'] } } } });
+    } catch (e) { if (!/fetch failed/.test(e.message) && !/ECONNREFUSED/.test(e.cause?.code || '')) throw e; await sleep(100); }
+  }
+  if (!session) throw new Error('WebKitWebDriver did not start');
+  const at = `/session/${session.sessionId}`;
+  closeBrowser = () => call('DELETE', at);
+  const evaluate = async js => {
+    const [ok, value] = await call('POST', `${at}/execute/async`, { args: [js], script: `const done = arguments[1];
+      Promise.resolve().then(() => (0, eval)(arguments[0])).then(v => done([true, v === undefined ? null : v]),
+        e => done([false, String(e && e.message || e)]));` });
+    if (!ok) throw new Error(value);
+    return value;
+  };
+  // The window's frame around the page: the page is to be 1280 x 720.
+  await call('POST', `${at}/window/rect`, { x: 0, y: 0, width: 1280, height: 720 });
+  const [w, h] = await evaluate('[innerWidth, innerHeight]');
+  await call('POST', `${at}/window/rect`, { x: 0, y: 0, width: 1280 + 1280 - w, height: 720 + 720 - h });
+  await call('POST', `${at}/url`, { url });
+  const codes = { Escape: '\uE00C', Enter: '\uE007', Space: ' ', ArrowLeft: '\uE012', ArrowUp: '\uE013',
+                  ArrowRight: '\uE014', ArrowDown: '\uE015' };
+  const actions = list => call('POST', `${at}/actions`, { actions: [list] });
+  return {
+    evaluate,
+    // Pointer actions aimed at an element are refused: viewport coordinates.
+    mouse: (type, x, y) => actions({ type: 'pointer', id: 'mouse', parameters: { pointerType: 'mouse' }, actions: [
+      type === 'move' ? { type: 'pointerMove', x: Math.round(x), y: Math.round(y), origin: 'viewport' }
+                      : { type: type === 'down' ? 'pointerDown' : 'pointerUp', button: 0 }] }),
+    key: (type, name) => {
+      const value = codes[name] || name.replace(/^Key/, '').toLowerCase();
+      const steps = type === 'press' ? ['keyDown', 'keyUp'] : [type === 'down' ? 'keyDown' : 'keyUp'];
+      return actions({ type: 'key', id: 'keyboard', actions: steps.map(t => ({ type: t, value })) });
+    },
+    screenshot: async () => {
+      const found = await call('POST', `${at}/element`, { using: 'css selector', value: '#canvas' });
+      return Buffer.from(await call('GET', `${at}/element/${Object.values(found)[0]}/screenshot`), 'base64');
+    },
+  };
+}
+
+// A PNG as RGB rows (8-bit RGB or RGBA, not interlaced).
 function decodePng(png) {
   let at = 8, width = 0, height = 0, type = 0;
   const idat = [];
@@ -164,75 +249,116 @@ function decodePng(png) {
     }
     for (let x = 0; x < width; ++x) rows.copy(rgb, (y * width + x) * 3, dst + x * bpp, dst + x * bpp + 3);
   }
-  return Buffer.concat([Buffer.from(`P6\n${width} ${height}\n255\n`), rgb]);
+  return { width, height, rgb };
 }
 
-// Where the canvas is on the page, and its pixels per CSS pixel.
+// The part (x, y, w, h) of an RGB image as a 1280 x 720 PPM, each pixel the
+// mean of the area it covers (a fullscreen canvas is the screen's size).
+function canvasPpm(image, x0, y0, w, h) {
+  const header = Buffer.from('P6\n1280 720\n255\n');
+  if (x0 === 0 && y0 === 0 && w === 1280 && h === 720 && image.width === 1280 && image.height === 720) return Buffer.concat([header, image.rgb]);
+  const out = Buffer.alloc(1280 * 720 * 3), sx = w / 1280, sy = h / 720;
+  const spans = (n, s, o, limit) => Array.from({ length: n }, (_, i) => {
+    const a = o + i * s, b = a + s, parts = [];
+    for (let p = Math.floor(a); p < b && p < limit; ++p) parts.push([p, Math.min(b, p + 1) - Math.max(a, p)]);
+    return parts;
+  });
+  const xs = spans(1280, sx, x0, image.width), ys = spans(720, sy, y0, image.height);
+  for (let y = 0; y < 720; ++y)
+    for (let x = 0; x < 1280; ++x)
+      for (let c = 0; c < 3; ++c) {
+        let sum = 0, area = 0;
+        for (const [py, wy] of ys[y]) for (const [px, wx] of xs[x]) {
+          sum += image.rgb[(py * image.width + px) * 3 + c] * wx * wy; area += wx * wy;
+        }
+        out[(y * 1280 + x) * 3 + c] = area ? Math.round(sum / area) : 0;
+      }
+  return Buffer.concat([header, out]);
+}
+
+let browser;
+try {
+  browser = await engines[engine]();
+} catch (e) {
+  console.log(`error ${engine} did not start: ${String(e.message).replace(/\n/g, ' ')}`);
+  await finish(1);
+}
+async function evaluate(expression) {
+  return JSON.parse(await browser.evaluate(`Promise.resolve(${expression}).then(v => JSON.stringify(v ?? null))`));
+}
+// Where the canvas's picture is on the page (the viewport's pixels), and its
+// pixels per CSS pixel: a fullscreen canvas shows it letterboxed in a box of
+// the screen's shape (object-fit: contain). e: the element's own box.
 async function canvas() {
-  const [x, y, w] = await evaluate(`(() => { const b = document.getElementById('canvas').getBoundingClientRect();
-    return [b.x, b.y, b.width]; })()`);
-  return { x, y, s: 1280 / w };
+  const [x, y, w, h] = await evaluate(`(() => { const b = document.getElementById('canvas').getBoundingClientRect();
+    return [b.x, b.y, b.width, b.height]; })()`);
+  const pw = Math.min(w, h * 16 / 9), ph = pw * 9 / 16;
+  return { x: x + (w - pw) / 2, y: y + (h - ph) / 2, w: pw, h: ph, s: 1280 / pw, e: { x, y, w, h } };
 }
 const mouse = { x: 640, y: 360 };
-const keys = { Space: [' ', 32], Escape: ['Escape', 27], Enter: ['Enter', 13], ArrowLeft: ['ArrowLeft', 37],
-  ArrowUp: ['ArrowUp', 38], ArrowRight: ['ArrowRight', 39], ArrowDown: ['ArrowDown', 40] };
+async function moveTo(x, y) {
+  mouse.x = x; mouse.y = y;
+  await browser.mouse('move', x, y);
+}
 async function command(line) {
   const [verb, ...args] = line.trim().split(' ');
   const rest = line.trim().slice(verb.length + 1);
-  if (verb === 'press') {  // the element matching a CSS selector, e.g. a message box's button
-    const r = await evaluate(`(() => { const b = document.querySelector(${JSON.stringify(rest)}).getBoundingClientRect();
+  if (verb === 'press') {
+    const [x, y] = await evaluate(`(() => { const b = document.querySelector(${JSON.stringify(rest)}).getBoundingClientRect();
       return [b.x + b.width / 2, b.y + b.height / 2]; })()`);
-    return command(`click ${r[0]} ${r[1]} page`);
-  }
-  if (verb === 'click' || verb === 'down' || verb === 'up') {
-    const c = args[2] === 'page' ? { x: 0, y: 0, s: 1 } : await canvas();
-    // Whole pixels: the moves that follow are measured from here, and a
-    // fractional start rounds some of them a pixel short.
-    mouse.x = Math.round(c.x + +args[0] / c.s); mouse.y = Math.round(c.y + +args[1] / c.s);
-    for (const type of verb === 'click' ? ['mousePressed', 'mouseReleased'] : [verb === 'down' ? 'mousePressed' : 'mouseReleased'])
-      await send('Input.dispatchMouseEvent', { type, x: mouse.x, y: mouse.y, button: 'left', buttons: type === 'mousePressed' ? 1 : 0, clickCount: 1 });
+    await moveTo(Math.round(x), Math.round(y));
+    await browser.mouse('down');
+    await browser.mouse('up');
     return 'ok';
   }
-  if (verb === 'fan') {  // N presses of the left button, each followed by a turn of DX pixels, sent at once
-    const sent = [];
+  if (verb === 'click' || verb === 'down' || verb === 'up') {
+    // Whole pixels: the moves that follow are measured from here. Without
+    // X and Y, where the pointer is.
+    const c = await canvas();
+    if (args.length) await moveTo(Math.round(c.x + +args[0] / c.s), Math.round(c.y + +args[1] / c.s));
+    if (verb !== 'up') await browser.mouse('down');
+    if (verb !== 'down') await browser.mouse('up');
+    return 'ok';
+  }
+  if (verb === 'fan') {  // N presses of the left button, each followed by a turn of DX pixels
     for (let i = 0; i < +args[0]; ++i) {
-      for (const type of ['mousePressed', 'mouseReleased'])
-        sent.push(send('Input.dispatchMouseEvent', { type, x: mouse.x, y: mouse.y, button: 'left', buttons: type === 'mousePressed' ? 1 : 0, clickCount: 1 }));
-      mouse.x += +args[1];
-      sent.push(send('Input.dispatchMouseEvent', { type: 'mouseMoved', x: mouse.x, y: mouse.y }));
+      await browser.mouse('down');
+      await browser.mouse('up');
+      await moveTo(mouse.x + +args[1], mouse.y);
     }
-    await Promise.all(sent);
     return 'ok';
   }
   if (verb === 'move') {
-    mouse.x += +args[0]; mouse.y += +args[1];
-    await send('Input.dispatchMouseEvent', { type: 'mouseMoved', x: mouse.x, y: mouse.y });
+    await moveTo(mouse.x + +args[0], mouse.y + +args[1]);
     return 'ok';
   }
   if (verb === 'key') {
-    const name = args[1];
-    const [key, code] = keys[name] || [name.replace(/^Key/, '').toLowerCase(), name.replace(/^Key/, '').charCodeAt(0)];
-    const types = args[0] === 'press' ? ['keyDown', 'keyUp'] : [args[0] === 'down' ? 'keyDown' : 'keyUp'];
-    for (const type of types)
-      await send('Input.dispatchKeyEvent', { type, key, code: name, windowsVirtualKeyCode: code, nativeVirtualKeyCode: code,
-        text: type === 'keyDown' && key.length === 1 ? key : undefined });
+    const steps = args[0] === 'press' ? ['down', 'up'] : [args[0]];
+    for (const step of steps) await browser.key(step, args[1]);
     return 'ok';
   }
   if (verb === 'shot') {
     const c = await canvas();
-    const r = await send('Page.captureScreenshot', { format: 'png',
-      clip: { x: c.x, y: c.y, width: 1280 / c.s, height: 720 / c.s, scale: c.s } });
-    writeFileSync(rest, decodePng(Buffer.from(r.data, 'base64')));
+    const png = await browser.screenshot({ x: c.x, y: c.y, width: c.w, height: c.h });
+    const image = decodePng(png);
+    // A clipped screenshot is the picture; an element's, the canvas's box.
+    let box = [0, 0, image.width, image.height];
+    if ((image.width !== 1280 || image.height !== 720) && (image.width !== Math.round(c.w) || image.height !== Math.round(c.h))) {
+      const scale = image.width / c.e.w;
+      box = [c.x - c.e.x, c.y - c.e.y, c.w, c.h].map(v => v * scale);
+    }
+    const [x, y, w, h] = box;
+    writeFileSync(rest, canvasPpm(image, x, y, w, h));
     return 'ok';
   }
-  if (verb === 'eval') return 'ok ' + JSON.stringify(await evaluate(rest) ?? null);
-  if (verb === 'errors') return 'ok ' + JSON.stringify(errors);
+  if (verb === 'eval') return 'ok ' + JSON.stringify(await evaluate(rest));
+  if (verb === 'errors') return 'ok ' + JSON.stringify(await evaluate('window.veldrakeErrors'));
   if (verb === 'audio') {  // "ok STATE,STATE MS RMS MS RMS ..."
     const [states, levels] = await evaluate('[veldrakeAudioContexts.map(c => c.state), veldrakeAudioLevels.splice(0)]');
     return `ok ${states.join(',') || 'none'} ${levels.flat().join(' ')}`.trim();
   }
   if (verb === 'served') return 'ok ' + JSON.stringify(served);
-  if (verb === 'quit') finish(0);
+  if (verb === 'quit') await finish(0);
   return 'error unknown command';
 }
 const input = createInterface({ input: process.stdin });
@@ -240,4 +366,4 @@ console.log('ok ready');
 for await (const line of input) {
   try { console.log((await command(line)).replace(/\n/g, ' ')); } catch (e) { console.log('error ' + String(e.message).replace(/\n/g, ' ')); }
 }
-finish(0);
+await finish(0);

@@ -60,15 +60,15 @@ PageSession::PageSession(const PageOptions& options) : options_(options) {
         close(in[1]);
         close(out[0]);
         const std::string w = std::to_string(options_.screenWidth), h = std::to_string(options_.screenHeight);
-        execlp("node", "node", "--experimental-websocket", "--no-warnings", VELDRAKE_SOURCE_DIR "/tests/platform/web/page_driver.mjs",
-               folder.c_str(), options_.query.c_str(), w.c_str(), h.c_str(), static_cast<char*>(nullptr));
+        execlp("node", "node", VELDRAKE_SOURCE_DIR "/tests/platform/web/page_driver.mjs", folder.c_str(),
+               options_.query.c_str(), w.c_str(), h.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     close(in[0]);
     close(out[1]);
     to_ = in[1];
     from_ = fdopen(out[0], "r");
-    char line[256] = "";
+    char line[1024] = "";
     if (driver_ < 0 || !from_ || !fgets(line, sizeof line, from_) || std::string(line) != "ok ready\n") {
         std::fprintf(stderr, "the page driver did not start: %s\n", line);
         driver_ = -1;

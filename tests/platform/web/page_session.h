@@ -1,7 +1,8 @@
 // Plays the browser build the way a player would: the page from build-web/
-// served on 127.0.0.1 and opened in headless Chromium by page_driver.mjs,
-// input through Chromium's debugging protocol, the canvas read back as a
-// screenshot and the sound measured in the page's own audio graph.
+// served on 127.0.0.1 and opened by page_driver.mjs in the engine that
+// $VELDRAKE_BROWSER names (chromium, firefox or webkit), input through the
+// browser's automation, the canvas read back as a screenshot and the sound
+// measured in the page's own audio graph.
 #pragma once
 
 #include <sys/types.h>
@@ -39,6 +40,7 @@ public:
     bool AwaitEval(const std::string& expression, const std::string& expected, double seconds);
 
     void Click(int x, int y) { Command("click " + std::to_string(x) + " " + std::to_string(y)); }  // canvas pixels
+    void Click() { Command("click"); }  // where the pointer is
     void Press(const std::string& selector) { Command("press " + selector); }  // an element's centre
     void Key(const std::string& action, const std::string& code) { Command("key " + action + " " + code); }
     // Mouse look in the game's units, 8 pixels a degree, in steps a hand makes.
