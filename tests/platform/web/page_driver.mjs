@@ -18,8 +18,14 @@
 //   errors                            errors the page logged so far, as JSON
 //   audio                             the page's output: STATES MS RMS MS RMS ...
 //   served                            gzip size of each file served, as JSON
+//   network off|on                    the server stops answering, as a cut network, or answers again
+//   reload                            the page again, as the browser's reload
+//   finger N FX FY SELECTOR           (Chromium, touch) finger N down at that share of an element's box
+//   finger N by DX DY | lift N        finger N moved by DX, DY page pixels, in steps; lifted
 //   quit
-// Usage: node page_driver.mjs FOLDER [QUERY] [SCREENxW] [SCREENxH]
+// Usage: node page_driver.mjs FOLDER [QUERY] [SCREENxW] [SCREENxH] [WINDOW] [FLAGS]
+//   WINDOW: the page's size and pixel ratio, WxH@R (1280x720@1); FLAGS:
+//   "touch" (Chromium: a touch screen and no mouse), "slow" (files trickle in)
 import { spawn } from 'node:child_process';
 import { createServer } from 'node:http';
 import { readFileSync, writeFileSync, existsSync } from 'node:fs';
@@ -28,7 +34,9 @@ import { createInterface } from 'node:readline';
 import { inflateSync, gzipSync } from 'node:zlib';
 import puppeteer from 'puppeteer-core';
 
-const [folder, query = '', screenW = '1920', screenH = '1080'] = process.argv.slice(2);
+const [folder, query = '', screenW = '1920', screenH = '1080', windowSpec = '', flags = ''] = process.argv.slice(2);
+const [windowW, windowH, pixelRatio] = (windowSpec.match(/^(\d+)x(\d+)@([\d.]+)$/) || [0, 1280, 720, 1]).slice(1).map(Number);
+const touch = flags.includes('touch'), slow = flags.includes('slow');
 const engine = process.env.VELDRAKE_BROWSER || 'chromium';
 const sleep = ms => new Promise(r => setTimeout(r, ms));
 
@@ -42,6 +50,34 @@ const pageHooks = `(() => {
   console.error = function (...args) { veldrakeErrors.push(args.join(' ')); return logError.apply(this, args); };
   addEventListener('error', e => veldrakeErrors.push(e.message || 'failed to load ' + (e.target.src || e.target)), true);
   addEventListener('unhandledrejection', e => veldrakeErrors.push('unhandled rejection: ' + e.reason));
+  // Each mipmap level uploaded, against the level before it: its texels are
+  // to be the means of the squares they cover (worst: how far one is off).
+  window.veldrakeMipmaps = { checked: 0, worst: 0 };
+  let previous = null;
+  for (const gl of [window.WebGLRenderingContext, window.WebGL2RenderingContext].filter(Boolean)) {
+    const upload = gl.prototype.texImage2D;
+    gl.prototype.texImage2D = function (target, level, internal, w, h, border, format, type, pixels) {
+      const n = { 6406: 1, 6407: 3, 6408: 4, 6409: 1 }[format];
+      if (arguments.length === 9 && n && pixels && pixels.BYTES_PER_ELEMENT === 1) {
+        const before = previous;
+        if (level > 0 && before && before.level === level - 1) {
+          for (let y = 0; y < h; ++y) for (let x = 0; x < w; ++x) {
+            const x0 = Math.floor(x * before.w / w), x1 = Math.max(x0 + 1, Math.floor((x + 1) * before.w / w));
+            const y0 = Math.floor(y * before.h / h), y1 = Math.max(y0 + 1, Math.floor((y + 1) * before.h / h));
+            for (let c = 0; c < n; ++c) {
+              let sum = 0;
+              for (let sy = y0; sy < y1; ++sy) for (let sx = x0; sx < x1; ++sx) sum += before.data[(sy * before.w + sx) * n + c];
+              const off = Math.abs(pixels[(y * w + x) * n + c] - sum / ((y1 - y0) * (x1 - x0)));
+              veldrakeMipmaps.worst = Math.max(veldrakeMipmaps.worst, off);
+            }
+          }
+          ++veldrakeMipmaps.checked;
+        }
+        previous = { level, w, h, data: pixels.slice(0, w * h * n) };
+      }
+      return upload.apply(this, arguments);
+    };
+  }
   window.veldrakeAudioLevels = [];
   window.veldrakeAudioContexts = [];
   const connect = AudioNode.prototype.connect;
@@ -80,15 +116,30 @@ const pageHooks = `(() => {
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
                  '.data': 'application/octet-stream' };
 const served = {};  // path -> gzip size, for the transfer figure
-const server = createServer((req, res) => {
+let networkUp = true;
+const sockets = new Set();
+const server = createServer(async (req, res) => {
   const path = normalize(decodeURIComponent(req.url.split('?')[0])).replace(/^\/+/, '') || 'index.html';
   const file = join(folder, path);
   if (path.startsWith('..') || !existsSync(file)) { res.writeHead(404); res.end(); return; }
   let body = readFileSync(file);
   served[path] = gzipSync(body, { level: 9 }).length;
-  if (path === 'index.html') body = body.toString().replace('<head>', `<head><script>${pageHooks}</script>`);
-  res.writeHead(200, { 'Content-Type': types[extname(file)] || 'application/octet-stream', 'Cache-Control': 'no-store' });
-  res.end(body);
+  if (path === 'index.html') body = Buffer.from(body.toString().replace('<head>', `<head><script>${pageHooks}</script>`));
+  res.writeHead(200, { 'Content-Type': types[extname(file)] || 'application/octet-stream', 'Cache-Control': 'no-store',
+                       'Content-Length': body.length });
+  // Slow: 64 KiB every 100 ms, a network of about 5 Mbit/s.
+  let at = 0;
+  for (; slow && at + 65536 < body.length; at += 65536) {
+    res.write(body.subarray(at, at + 65536));
+    await sleep(100);
+  }
+  res.end(body.subarray(at));
+});
+// A cut network: nothing answers, and what was open is dropped.
+server.on('connection', socket => {
+  if (!networkUp) return socket.destroy();
+  sockets.add(socket);
+  socket.on('close', () => sockets.delete(socket));
 });
 await new Promise(r => server.listen(0, '127.0.0.1', r));
 const url = `http://127.0.0.1:${server.address().port}/index.html${query ? '?' + query : ''}`;
@@ -152,19 +203,23 @@ async function puppeteerEngine(options) {
     // holds that view of the page (puppeteer's own show a fullscreen canvas
     // letterboxed).
     cdp = await page.createCDPSession();
-    await cdp.send('Emulation.setDeviceMetricsOverride', { width: 1280, height: 720, deviceScaleFactor: 1,
-      mobile: false, screenWidth: +screenW, screenHeight: +screenH });
+    await cdp.send('Emulation.setDeviceMetricsOverride', { width: windowW, height: windowH,
+      deviceScaleFactor: pixelRatio, mobile: touch, screenWidth: +screenW, screenHeight: +screenH });
+    // A touch screen and no mouse, as the page's media queries see it.
+    if (touch) await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
   } else {
-    await page.setViewport({ width: 1280, height: 720 });
+    await page.setViewport({ width: windowW, height: windowH, deviceScaleFactor: pixelRatio });
   }
   await page.goto(url, { waitUntil: 'load' });
   const keys = { Space: ' ' };  // Firefox's keyboard knows no 'Space'
   return {
+    reload: () => page.reload({ waitUntil: 'load' }),
+    touchStart: (x, y) => page.touchscreen.touchStart(x, y),
     evaluate: js => page.evaluate(js),
     mouse: (type, x, y) => type === 'move' ? page.mouse.move(x, y) : page.mouse[type]({ button: 'left' }),
     key: (type, name) => page.keyboard[type](keys[name] || name),
     screenshot: async clip => cdp ? Buffer.from((await cdp.send('Page.captureScreenshot', { format: 'png',
-      clip: { ...clip, scale: 1280 / clip.width } })).data, 'base64') : page.screenshot({ type: 'png', clip }),
+      clip: { ...clip, scale: 1280 / clip.width / pixelRatio } })).data, 'base64') : page.screenshot({ type: 'png', clip }),
   };
 }
 
@@ -208,6 +263,7 @@ async function webDriverEngine() {
   const actions = list => call('POST', `${at}/actions`, { actions: [list] });
   return {
     evaluate,
+    reload: () => call('POST', `${at}/refresh`, {}),
     // Pointer actions aimed at an element are refused: viewport coordinates.
     mouse: (type, x, y) => actions({ type: 'pointer', id: 'mouse', parameters: { pointerType: 'mouse' }, actions: [
       type === 'move' ? { type: 'pointerMove', x: Math.round(x), y: Math.round(y), origin: 'viewport' }
@@ -296,6 +352,7 @@ async function canvas() {
   return { x: x + (w - pw) / 2, y: y + (h - ph) / 2, w: pw, h: ph, s: 1280 / pw, e: { x, y, w, h } };
 }
 const mouse = { x: 640, y: 360 };
+const fingers = {};
 async function moveTo(x, y) {
   mouse.x = x; mouse.y = y;
   await browser.mouse('move', x, y);
@@ -358,6 +415,34 @@ async function command(line) {
     return `ok ${states.join(',') || 'none'} ${levels.flat().join(' ')}`.trim();
   }
   if (verb === 'served') return 'ok ' + JSON.stringify(served);
+  if (verb === 'network') {
+    networkUp = args[0] === 'on';
+    if (!networkUp) for (const socket of sockets) socket.destroy();
+    return 'ok';
+  }
+  if (verb === 'reload') {
+    await browser.reload();
+    return 'ok';
+  }
+  if (verb === 'finger') {  // where each finger is, in page pixels; a touch handle each (puppeteer's)
+    const n = args[0];
+    if (args[1] === 'by') {
+      const f = fingers[n], [dx, dy] = [+args[2], +args[3]], steps = Math.max(1, Math.ceil(Math.hypot(dx, dy) / 20));
+      for (let i = 1; i <= steps; ++i) await f.handle.move(f.x + dx * i / steps, f.y + dy * i / steps);
+      f.x += dx; f.y += dy;
+      return 'ok';
+    }
+    const selector = args.slice(3).join(' ');
+    const [x, y] = await evaluate(`(() => { const b = document.querySelector(${JSON.stringify(selector)}).getBoundingClientRect();
+      return [b.x + b.width * ${+args[1]}, b.y + b.height * ${+args[2]}]; })()`);
+    fingers[n] = { x, y, handle: await browser.touchStart(x, y) };
+    return 'ok';
+  }
+  if (verb === 'lift') {
+    await fingers[args[0]].handle.end();
+    delete fingers[args[0]];
+    return 'ok';
+  }
   if (verb === 'quit') await finish(0);
   return 'error unknown command';
 }

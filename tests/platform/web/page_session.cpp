@@ -61,7 +61,8 @@ PageSession::PageSession(const PageOptions& options) : options_(options) {
         close(out[0]);
         const std::string w = std::to_string(options_.screenWidth), h = std::to_string(options_.screenHeight);
         execlp("node", "node", VELDRAKE_SOURCE_DIR "/tests/platform/web/page_driver.mjs", folder.c_str(),
-               options_.query.c_str(), w.c_str(), h.c_str(), static_cast<char*>(nullptr));
+               options_.query.c_str(), w.c_str(), h.c_str(), options_.window.c_str(), options_.flags.c_str(),
+               static_cast<char*>(nullptr));
         _exit(127);
     }
     close(in[0]);
@@ -119,7 +120,18 @@ bool PageSession::AwaitEval(const std::string& expression, const std::string& ex
 // and the next crosses it by one pixel. Each waits until the game has seen
 // it (two frames later): moves piled up within one frame would carry the
 // cursor past the canvas's edge, where it stops.
-void PageSession::Sweep(int pixels, int axis) {
+void PageSession::DragLeft(double degrees) {
+    constexpr int kStroke = 480;  // pixels, across a part of the picture
+    for (int left = static_cast<int>(std::lround(degrees * 8)); left != 0;) {
+        const int stroke = std::clamp(left, -kStroke, kStroke);
+        Command(stroke > 0 ? "finger 9 0.9 0.5 #canvas" : "finger 9 0.1 0.5 #canvas");
+        Sweep(-stroke, 0, "finger 9 by");
+        Command("lift 9");
+        left -= stroke;
+    }
+}
+
+void PageSession::Sweep(int pixels, int axis, const std::string& verb) {
     bool warped = false;
     for (int moves = 0; pixels != 0 && moves < 1000; ++moves) {
         const int step = warped ? 40 : 150;
@@ -130,7 +142,7 @@ void PageSession::Sweep(int pixels, int axis) {
         pixels -= pixels < 0 ? -d : d;
         p = warped ? (move < 0 ? 370 : 10) : p + move;
         const std::string shown = Eval("window.veldrakeFramesShown");
-        Command(axis ? "move 0 " + std::to_string(move) : "move " + std::to_string(move) + " 0");
+        Command(axis ? verb + " 0 " + std::to_string(move) : verb + " " + std::to_string(move) + " 0");
         Eval("new Promise(r => (function wait() { window.veldrakeFramesShown >= " + shown +
              " + 2 ? r(1) : setTimeout(wait, 5); })())");
     }

@@ -21,6 +21,8 @@ struct PageOptions {
     std::string folder;  // the page's files; empty: the built build-web/
     std::string query;   // e.g. "bench"
     int screenWidth = 1920, screenHeight = 1080;
+    std::string window = "1280x720@1";  // the page's size and pixel ratio
+    std::string flags;                   // "touch" (Chromium), "slow" (the files trickle in)
 };
 
 class PageSession {
@@ -46,6 +48,9 @@ public:
     // Mouse look in the game's units, 8 pixels a degree, in steps a hand makes.
     void TurnLeft(double degrees) { Sweep(-static_cast<int>(std::lround(degrees * 8)), 0); }  // negative: right
     void TiltDown(double degrees) { Sweep(static_cast<int>(std::lround(degrees * 8)), 1); }   // negative: up
+    // The same turn by a finger dragged over the picture (a touch screen), in
+    // strokes that stay on the page.
+    void DragLeft(double degrees);
 
     e2e::Image Screenshot();  // the canvas, 1280 x 720
     // As GameSession's: the screen comes to show `expected` (mean difference
@@ -72,7 +77,7 @@ public:
     double Now();  // the page's performance.now()
 
 private:
-    void Sweep(int pixels, int axis);
+    void Sweep(int pixels, int axis, const std::string& verb = "move");
 
     PageOptions options_;
     int cursor_[2] = {320, 240};  // where the game's cursor is, in its own units

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -57,13 +58,22 @@ Image ExpectView(PageSession& page, double heading, double pitch, const char* na
     return screen;
 }
 
-// Loads the page and clicks its canvas, as a player starts the game.
-void Start(PageSession& page) {
+// A finger's tap on an element (a touch screen).
+void Tap(PageSession& page, const std::string& selector) {
+    page.Command("finger 1 0.5 0.5 " + selector);
+    page.Command("lift 1");
+}
+
+// Loads the page and clicks its canvas, or taps it, as a player starts the game.
+void Start(PageSession& page, bool tap = false) {
     ASSERT_TRUE(page.Open()) << "no page at " << web::BuiltPageDir() << " (scripts/build-web)";
     // The prompt shows once the program and its data have loaded.
     EXPECT_TRUE(page.AwaitEval("(e => !e.hidden && e.textContent.trim())(document.querySelector('#prompt'))",
                                "\"Click to play\"", 30));
-    page.Click(640, 360);
+    if (tap)
+        Tap(page, "#prompt");
+    else
+        page.Click(640, 360);
 }
 
 // Lets the page's clock reach `ms` (a measuring window, not a check).
@@ -79,21 +89,22 @@ struct Engine {
     bool fullscreen;  // grants fullscreen
     bool keepsEscapeInFullscreen;  // the first Escape only leaves fullscreen
     bool mouseLook;   // its driver's pointer moves reach the page as a hand's
+    bool emulates;    // the window's size, its pixel ratio and a touch screen (through DevTools)
 };
 
 Engine TheEngine() {
     const char* name = std::getenv("VELDRAKE_BROWSER");
     const std::string engine = name ? name : "chromium";
     // Chromium: both; its first Escape reaches the page, under the lock in fullscreen too.
-    if (engine == "chromium") return {true, true, false, true};
+    if (engine == "chromium") return {true, true, false, true, true};
     // Headless Firefox refuses both ("the document is not focused").
-    if (engine == "firefox") return {false, false, false, true};
+    if (engine == "firefox") return {false, false, false, true, false};
     // WebKitGTK's MiniBrowser grants both; it keeps the first Escape in
     // fullscreen to leave it, and the game plays on in the window, locked.
     // Under the lock it reports each of WebDriver's pointer moves with a
     // warp of its own (movements of 100 pixels come as 138 and -213): no
     // mouse look can be measured there.
-    return {true, true, true, false};
+    return {true, true, true, false, false};
 }
 
 // Frames come on: the game is drawing.
@@ -102,10 +113,54 @@ bool Drawing(PageSession& page) {
     return page.AwaitEval("window.veldrakeFramesShown > " + shown, "true", 5);
 }
 
-// The page says the game ended with 0, and logged no error on the way.
+// The page says the game ended with 0, logged no error on the way, and let
+// the sound device go.
 void ExpectEndedWithZero(PageSession& page) {
     EXPECT_NE(page.AwaitEnded(10).find("Veldrake ended with exit code 0."), std::string::npos);
     EXPECT_EQ(page.ConsoleErrors(), "[]");
+    EXPECT_TRUE(page.AwaitEval("veldrakeAudioContexts.every(c => c.state === 'closed')", "true", 5))
+        << "an audio context left open";
+}
+
+// Smoke where the crosshair points, and nothing new in the corner.
+void ExpectBurst(PageSession& page, const Image& before) {
+    Image after;
+    double centreGain = 0;
+    for (int i = 0; i < 100 && centreGain <= 8; ++i) {  // the first frames of the burst, however slow
+        after = page.Screenshot();
+        centreGain = Brightness(after, 610, 330, 670, 390) - Brightness(before, 610, 330, 670, 390);
+    }
+    Keep(after, "burst");
+    const double edgeGain = Brightness(after, 40, 40, 200, 200) - Brightness(before, 40, 40, 200, 200);
+    std::printf("  burst: centre +%.1f, corner %+.1f\n", centreGain, edgeGain);
+    EXPECT_GT(centreGain, 8) << "smoke where the crosshair points";
+    EXPECT_LT(std::fabs(edgeGain), 3);
+}
+
+// The page's output, measured in its own audio graph: playing, quiet for a
+// second, then the rifle soon after `fire` begins (a loaded machine may take
+// a few frames to fire: the onset is looked for in the second and a half after).
+template <typename Fire>
+void ExpectShotHeard(PageSession& page, Fire fire) {
+    page.TakeAudio();
+    const double quietFrom = page.Now();
+    WaitUntil(page, quietFrom + 1000);
+    const double shot = page.Now();
+    fire();
+    WaitUntil(page, shot + 2000);
+    const PageSession::Audio audio = page.TakeAudio();
+    ASSERT_FALSE(audio.states.empty()) << "nothing was connected to an audio output";
+    for (const std::string& state : audio.states) EXPECT_EQ(state, "running");
+    const double silence = audio.Peak(quietFrom, shot), loud = audio.Peak(shot, shot + 1500);
+    double onset = -1;
+    for (const auto& [at, level] : audio.levels)
+        if (at >= shot && level > 0.02 && onset < 0) onset = at - shot;
+    std::printf("  audio: %zu blocks, peak RMS %.4f before the shot, %.4f after, first loud block %.0f ms after\n",
+                audio.levels.size(), silence, loud, onset);
+    EXPECT_LT(silence, 0.001);
+    EXPECT_GT(loud, 0.02);
+    EXPECT_GE(onset, 0);
+    EXPECT_LT(onset, 1500);
 }
 
 // The pointer lock refused: the game plays on, and the page says how.
@@ -152,45 +207,19 @@ TEST(WebPlay, TheStartClickShowsTheLinuxStartViewAndAShotFiresIntoSilenceWithThe
     else
         ExpectPointerFree(page);
 
-    // The page's output, measured in its own audio graph: playing, and quiet
-    // for a second before the shot: Space, or with the pointer free the left
-    // button where the pointer is.
-    page.TakeAudio();
-    const double quietFrom = page.Now();
-    WaitUntil(page, quietFrom + 1000);
-    const double shot = page.Now();
-    if (engine.locks)
-        page.Key("press", "Space");
-    else
-        page.Click();
-    Image after;
-    double centreGain = 0;
-    for (int i = 0; i < 100 && centreGain <= 8; ++i) {  // the first frames of the burst, however slow
-        after = page.Screenshot();
-        centreGain = Brightness(after, 610, 330, 670, 390) - Brightness(before, 610, 330, 670, 390);
-    }
-    Keep(after, "burst");
-    const double edgeGain = Brightness(after, 40, 40, 200, 200) - Brightness(before, 40, 40, 200, 200);
-    std::printf("  burst: centre +%.1f, corner %+.1f\n", centreGain, edgeGain);
-    EXPECT_GT(centreGain, 8) << "smoke where the crosshair points";
-    EXPECT_LT(std::fabs(edgeGain), 3);
+    // Each level of every texture the mean of the texels its square covers.
+    EXPECT_EQ(page.Eval("veldrakeMipmaps.checked > 100 && veldrakeMipmaps.worst < 1"), "true")
+        << page.Eval("veldrakeMipmaps");
+    EXPECT_EQ(page.Eval("document.querySelector('#touch').checkVisibility()"), "false") << "no touch controls";
 
-    // A loaded machine may take a few frames to fire: the onset is looked
-    // for in the second and a half after the key.
-    WaitUntil(page, shot + 2000);
-    const PageSession::Audio audio = page.TakeAudio();
-    ASSERT_FALSE(audio.states.empty()) << "nothing was connected to an audio output";
-    for (const std::string& state : audio.states) EXPECT_EQ(state, "running");
-    const double silence = audio.Peak(quietFrom, shot), loud = audio.Peak(shot, shot + 1500);
-    double onset = -1;
-    for (const auto& [at, level] : audio.levels)
-        if (at >= shot && level > 0.02 && onset < 0) onset = at - shot;
-    std::printf("  audio: %zu blocks, peak RMS %.4f before the shot, %.4f after, first loud block %.0f ms after\n",
-                audio.levels.size(), silence, loud, onset);
-    EXPECT_LT(silence, 0.001);
-    EXPECT_GT(loud, 0.02);
-    EXPECT_GE(onset, 0);
-    EXPECT_LT(onset, 1500);
+    // Space, or with the pointer free the left button where the pointer is.
+    ExpectShotHeard(page, [&] {
+        if (engine.locks)
+            page.Key("press", "Space");
+        else
+            page.Click();
+        ExpectBurst(page, before);
+    });
 
     EscapeEnds(page, engine.keepsEscapeInFullscreen && engine.fullscreen);
 }
@@ -210,6 +239,8 @@ TEST(WebPlay, AScreenSmallerThan1280x720AsksForWindowedModeYesPlaysWithTheMouseA
         PageSession page(options);
         Start(page);
         ASSERT_TRUE(page.AwaitMessageBox(kWindowedQuestion, 15)) << "shown: " << page.MessageBox();
+        page.Key("press", "Escape");
+        EXPECT_EQ(page.MessageBox(), kWindowedQuestion) << "Escape leaves a question open";
         if (!yes) {
             page.Press("#msgbox button:nth-of-type(2)");  // No
             ASSERT_TRUE(page.AwaitMessageBox("ERROR|Program Will Now Close.|OK", 5)) << "shown: " << page.MessageBox();
@@ -282,4 +313,119 @@ TEST(WebLifecycle, ABundleWithoutTexturesShowsTheStartUpErrorAndEscapeEnds) {
         ExpectEndedWithZero(page);
     }
     fs::remove_all(dir);
+}
+
+// The page fills any window at 16:9, centred with bars and no scroll bar; a
+// screen under 1280 x 720 brings the question, whose box stays inside the
+// window and readable, and Yes shows the Linux build's first view, scaled.
+TEST(WebPage, EveryWindowShowsTheWholePictureCentredWithoutAScrollBar) {
+    if (!TheEngine().emulates) GTEST_SKIP() << "window sizes and pixel ratios are set through Chromium's DevTools";
+    for (const char* window : {"800x600@1", "1366x768@1", "1920x1080@1", "1366x768@2"}) {
+        SCOPED_TRACE(window);
+        web::PageOptions options;
+        options.window = window;
+        options.screenWidth = 1024;
+        options.screenHeight = 600;
+        PageSession page(options);
+        Start(page);
+        ASSERT_TRUE(page.AwaitMessageBox(kWindowedQuestion, 15)) << "shown: " << page.MessageBox();
+        EXPECT_EQ(page.Eval("(() => { const d = document.documentElement, near = (a, b) => Math.abs(a - b) < 1.5;"
+                            "  const c = document.getElementById('canvas').getBoundingClientRect();"
+                            "  const b = document.querySelector('#msgbox').getBoundingClientRect();"
+                            "  return [d.scrollWidth <= innerWidth && d.scrollHeight <= innerHeight,"
+                            "    near(c.width * 9, c.height * 16) && (near(c.width, innerWidth) || near(c.height, innerHeight)),"
+                            "    near(c.left, innerWidth - c.right) && near(c.top, innerHeight - c.bottom),"
+                            "    b.left >= 0 && b.top >= 0 && b.right <= innerWidth && b.bottom <= innerHeight,"
+                            "    parseFloat(getComputedStyle(document.querySelector('#msgbox')).fontSize) >= 12]; })()"),
+                  "[true,true,true,true,true]")
+            << "no scroll bar, the whole picture at 16:9, centred, the box inside and readable";
+        page.Press("#msgbox button");  // Yes
+        ExpectView(page, 5, 30, "window");
+        EscapeEnds(page, false);
+    }
+}
+
+// On a touch screen with no mouse, the page's own controls: a tap starts, a
+// drag turns the view as the mouse does, the pad walks out of the inner ring
+// while another finger fires, the fire button bursts at the crosshair with
+// the rifle's sound, and the pause control ends the game.
+TEST(WebPage, OnATouchScreenThePadWalksADragTurnsTheButtonFiresAndPauseEnds) {
+    if (!TheEngine().emulates) GTEST_SKIP() << "a touch screen is emulated through Chromium's DevTools";
+    web::PageOptions options;
+    options.flags = "touch";
+    options.screenWidth = 1024;
+    options.screenHeight = 600;
+    PageSession page(options);
+    Start(page, true);
+    ASSERT_TRUE(page.AwaitMessageBox(kWindowedQuestion, 15)) << "shown: " << page.MessageBox();
+    Tap(page, "#msgbox button");  // Yes
+    ExpectView(page, 5, 30, "touch-start");
+    EXPECT_EQ(page.Eval("document.querySelector('#touch').checkVisibility()"), "true");
+
+    page.DragLeft(180);  // to ring 1's open side
+    const Image behind = ExpectView(page, 185, 30, "touch-turned");
+    page.Command("finger 2 0.5 0.1 #pad");  // forward, held while another finger fires
+    EXPECT_FALSE(page.AwaitStill(1.0)) << "the view moves while the pad is held";
+    ExpectShotHeard(page, [&] { Tap(page, "#fire"); });
+    EXPECT_TRUE(page.AwaitStill(30)) << "out of the inner ring, the next wall stops the walk";
+    page.Command("lift 2");
+    const Image walked = page.Screenshot();
+    EXPECT_GT(e2e::Difference(behind, walked), 4);
+    Tap(page, "#fire");
+    ExpectBurst(page, walked);
+
+    Tap(page, "#pause");
+    ASSERT_TRUE(page.AwaitEval("document.querySelector('#paused').checkVisibility()", "true", 5));
+    Tap(page, "#paused .end");
+    ExpectEndedWithZero(page);
+}
+
+// While the program and its data trickle in, the bar shows the share come so
+// far; a data bundle missing from the server is named, and found with Try
+// again once it is back; after one visit the page plays with the network cut.
+TEST(WebPage, LoadingShowsItsProgressNamesAMissingFileAndAfterOneVisitPlaysOffline) {
+    {
+        web::PageOptions options;
+        options.flags = "slow";
+        PageSession page(options);
+        ASSERT_TRUE(page.Open());
+        std::set<std::string> shares;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (page.Eval("document.querySelector('#prompt').hidden") == "true" && std::chrono::steady_clock::now() < end)
+            shares.insert(page.Eval("(v => v > 0 && v < 1 ? v : 'x')(document.querySelector('#loading progress').value)"));
+        shares.erase("\"x\"");
+        EXPECT_GE(shares.size(), 3u) << "the bar moves";
+        EXPECT_EQ(page.Eval("document.querySelector('#loading').hidden"), "true") << "and ends";
+    }
+    const fs::path dir = fs::temp_directory_path() / ("veldrake-web-nodata-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::copy(web::BuiltPageDir(), dir, fs::copy_options::recursive);
+    fs::rename(dir / "veldrake-data.data", dir / "kept");
+    {
+        web::PageOptions options;
+        options.folder = dir.string();
+        PageSession page(options);
+        ASSERT_TRUE(page.Open());
+        EXPECT_TRUE(page.AwaitEval("(e => e.querySelector('.message').textContent + '|' + "
+                                   "e.querySelector('button').checkVisibility())(document.querySelector('#loading'))",
+                                   "\"Could not load veldrake-data.data.|true\"", 15));
+        EXPECT_EQ(page.ConsoleErrors(), "[]");
+        fs::rename(dir / "kept", dir / "veldrake-data.data");
+        page.Press("#loading button");
+        EXPECT_TRUE(page.AwaitEval("document.querySelector('#prompt').hidden", "false", 15)) << "found again";
+    }
+    fs::remove_all(dir);
+
+    PageSession page;
+    ASSERT_TRUE(page.Open());
+    ASSERT_TRUE(page.AwaitEval("navigator.serviceWorker.ready.then(r => !!r.active)", "true", 15)) << "nothing keeps the page";
+    page.Command("network off");
+    page.Command("reload");
+    Start(page);
+    if (!TheEngine().fullscreen) {
+        ASSERT_TRUE(page.AwaitMessageBox(kWindowedQuestion, 15)) << "shown: " << page.MessageBox();
+        page.Press("#msgbox button");  // Yes
+    }
+    ExpectView(page, 5, 30, "offline");
+    EscapeEnds(page, TheEngine().keepsEscapeInFullscreen && TheEngine().fullscreen);
 }
