@@ -31,7 +31,8 @@ import { createServer } from 'node:http';
 import { readFileSync, writeFileSync, existsSync } from 'node:fs';
 import { join, extname, normalize } from 'node:path';
 import { createInterface } from 'node:readline';
-import { inflateSync, gzipSync } from 'node:zlib';
+import { gzipSync } from 'node:zlib';
+import { PNG } from 'pngjs';
 import puppeteer from 'puppeteer-core';
 
 const [folder, query = '', screenW = '1920', screenH = '1080', windowSpec = '', flags = ''] = process.argv.slice(2);
@@ -280,39 +281,9 @@ async function webDriverEngine() {
   };
 }
 
-// A PNG as RGB rows (8-bit RGB or RGBA, not interlaced).
-function decodePng(png) {
-  let at = 8, width = 0, height = 0, type = 0;
-  const idat = [];
-  while (at < png.length) {
-    const size = png.readUInt32BE(at), name = png.toString('ascii', at + 4, at + 8);
-    if (name === 'IHDR') { width = png.readUInt32BE(at + 8); height = png.readUInt32BE(at + 12); type = png[at + 17]; }
-    if (name === 'IDAT') idat.push(png.subarray(at + 8, at + 8 + size));
-    at += 12 + size;
-  }
-  const raw = inflateSync(Buffer.concat(idat)), bpp = type === 6 ? 4 : 3, stride = width * bpp;
-  const rows = Buffer.alloc(stride * height), rgb = Buffer.alloc(width * height * 3);
-  for (let y = 0; y < height; ++y) {
-    const f = raw[y * (stride + 1)], src = y * (stride + 1) + 1, dst = y * stride;
-    for (let x = 0; x < stride; ++x) {
-      const a = x >= bpp ? rows[dst + x - bpp] : 0, b = y ? rows[dst - stride + x] : 0;
-      const c = x >= bpp && y ? rows[dst - stride + x - bpp] : 0;
-      let p = raw[src + x];
-      if (f === 1) p += a; else if (f === 2) p += b; else if (f === 3) p += (a + b) >> 1;
-      else if (f === 4) { const e = a + b - c, pa = Math.abs(e - a), pb = Math.abs(e - b), pc = Math.abs(e - c);
-        p += pa <= pb && pa <= pc ? a : pb <= pc ? b : c; }
-      rows[dst + x] = p & 255;
-    }
-    for (let x = 0; x < width; ++x) rows.copy(rgb, (y * width + x) * 3, dst + x * bpp, dst + x * bpp + 3);
-  }
-  return { width, height, rgb };
-}
-
-// The part (x, y, w, h) of an RGB image as a 1280 x 720 PPM, each pixel the
+// The part (x, y, w, h) of an RGBA image as a 1280 x 720 PPM, each pixel the
 // mean of the area it covers (a fullscreen canvas is the screen's size).
 function canvasPpm(image, x0, y0, w, h) {
-  const header = Buffer.from('P6\n1280 720\n255\n');
-  if (x0 === 0 && y0 === 0 && w === 1280 && h === 720 && image.width === 1280 && image.height === 720) return Buffer.concat([header, image.rgb]);
   const out = Buffer.alloc(1280 * 720 * 3), sx = w / 1280, sy = h / 720;
   const spans = (n, s, o, limit) => Array.from({ length: n }, (_, i) => {
     const a = o + i * s, b = a + s, parts = [];
@@ -320,16 +291,18 @@ function canvasPpm(image, x0, y0, w, h) {
     return parts;
   });
   const xs = spans(1280, sx, x0, image.width), ys = spans(720, sy, y0, image.height);
-  for (let y = 0; y < 720; ++y)
+  if (x0 === 0 && y0 === 0 && w === 1280 && h === 720 && image.width === 1280)  // the picture as it is
+    for (let i = 0; i < 1280 * 720; ++i) image.data.copy(out, i * 3, i * 4, i * 4 + 3);
+  else for (let y = 0; y < 720; ++y)
     for (let x = 0; x < 1280; ++x)
       for (let c = 0; c < 3; ++c) {
         let sum = 0, area = 0;
         for (const [py, wy] of ys[y]) for (const [px, wx] of xs[x]) {
-          sum += image.rgb[(py * image.width + px) * 3 + c] * wx * wy; area += wx * wy;
+          sum += image.data[(py * image.width + px) * 4 + c] * wx * wy; area += wx * wy;
         }
         out[(y * 1280 + x) * 3 + c] = area ? Math.round(sum / area) : 0;
       }
-  return Buffer.concat([header, out]);
+  return Buffer.concat([Buffer.from('P6\n1280 720\n255\n'), out]);
 }
 
 let browser;
@@ -397,7 +370,7 @@ async function command(line) {
   if (verb === 'shot') {
     const c = await canvas();
     const png = await browser.screenshot({ x: c.x, y: c.y, width: c.w, height: c.h });
-    const image = decodePng(png);
+    const image = PNG.sync.read(png);
     // A clipped screenshot is the picture; an element's, the canvas's box.
     let box = [0, 0, image.width, image.height];
     if ((image.width !== 1280 || image.height !== 720) && (image.width !== Math.round(c.w) || image.height !== Math.round(c.h))) {
