@@ -1,9 +1,8 @@
 // The window layer in the browser: the page's canvas is the game's one
-// window, with a WebGL context made through EGL (Emscripten's emulation of
-// fixed-function OpenGL sets itself up only for such contexts). The page's
-// input events become Win32-shaped messages in a queue of our own; message
-// boxes are drawn by the page, and the game waits for their answer while the
-// browser runs on.
+// window, with a WebGL 1 context made through EGL, which our GL layer
+// (gl.cpp) draws into. The page's input events become Win32-shaped messages
+// in a queue of our own; message boxes are drawn by the page, and the game
+// waits for their answer while the browser runs on.
 //
 // The mouse is held by the browser's pointer lock, which reports movements
 // only: the cursor place the game reads and sets is kept here. Losing the
