@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -176,25 +177,51 @@ TEST(WebPlay, AScreenSmallerThan1280x720AsksForWindowedModeYesPlaysWithTheMouseA
     }
 }
 
-TEST(WebLifecycle, ABundleWithoutTexturesShowsTheStartUpErrorAndEscapeEnds) {
-    // The page as built, with its data repacked from a copy of the data without texture/.
-    const fs::path dir = fs::temp_directory_path() / ("veldrake-web-notex-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    fs::copy(web::BuiltPageDir(), dir / "page", fs::copy_options::recursive);
-    fs::copy(e2e::BuiltDataDir(), dir / "data", fs::copy_options::recursive);
-    ASSERT_TRUE(fs::remove_all(dir / "data" / "texture") > 0);
-    const std::string pack = VELDRAKE_SOURCE_DIR "/scripts/pack-web-data " + (dir / "data").string() + " " +
-                             (dir / "page").string() + " >/dev/null";
-    ASSERT_EQ(std::system(pack.c_str()), 0);
-    {
-        web::PageOptions options;
-        options.folder = (dir / "page").string();
-        PageSession page(options);
-        Start(page);
-        ASSERT_TRUE(page.AwaitMessageBox("ERROR|Initialization Failed.|OK", 15)) << "shown: " << page.MessageBox();
-        page.Key("press", "Escape");
-        ExpectEndedWithZero(page);
+// The page as built, with its data repacked from a copy of the data: without
+// texture/, the start fails; with a texture that is no bitmap, the loader's
+// box waits, deep inside the start, until it is answered, and the game then
+// plays on.
+TEST(WebLifecycle, ABundleWithoutTexturesFailsToStartOneWithAnUnreadableTextureWaitsOnItsBoxAndPlaysOn) {
+    for (const bool unreadable : {false, true}) {
+        SCOPED_TRACE(unreadable ? "unreadable texture" : "no textures");
+        const fs::path dir = fs::temp_directory_path() / ("veldrake-web-data-" + std::to_string(getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        fs::copy(web::BuiltPageDir(), dir / "page", fs::copy_options::recursive);
+        fs::copy(e2e::BuiltDataDir(), dir / "data", fs::copy_options::recursive);
+        if (unreadable)
+            std::ofstream(dir / "data" / "texture" / "clay.bmp", std::ios::trunc) << "not a bitmap";
+        else
+            ASSERT_TRUE(fs::remove_all(dir / "data" / "texture") > 0);
+        const std::string pack = VELDRAKE_SOURCE_DIR "/scripts/pack-web-data " + (dir / "data").string() + " " +
+                                 (dir / "page").string() + " >/dev/null";
+        ASSERT_EQ(std::system(pack.c_str()), 0);
+        {
+            web::PageOptions options;
+            options.folder = (dir / "page").string();
+            PageSession page(options);
+            Start(page);
+            if (!unreadable) {
+                ASSERT_TRUE(page.AwaitMessageBox("ERROR|Initialization Failed.|OK", 15)) << "shown: " << page.MessageBox();
+                page.Key("press", "Escape");
+                ExpectEndedWithZero(page);
+            } else {
+                const std::string box = "Error|Unknown DIB file format.|OK";
+                ASSERT_TRUE(page.AwaitMessageBox(box, 15)) << "shown: " << page.MessageBox();
+                std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                EXPECT_EQ(page.MessageBox(), box) << "the box waits for its answer";
+                EXPECT_EQ(page.Eval("window.veldrakeFramesShown ?? 0"), "0");
+                page.Press("#msgbox button");
+                // A click gives the pointer back once the game has its answer.
+                bool playing = false;
+                for (int i = 0; i < 10 && !playing; ++i) {
+                    page.Click(640, 360);
+                    playing = page.AwaitEval("window.veldrakeFramesShown > 2", "true", 3);
+                }
+                EXPECT_TRUE(playing) << "the start goes on";
+                EscapeTwiceEnds(page);
+            }
+        }
+        fs::remove_all(dir);
     }
-    fs::remove_all(dir);
 }
