@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <set>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -85,6 +87,31 @@ void EscapeTwiceEnds(PageSession& page) {
     ExpectEndedWithZero(page);
 }
 
+// The pictures as "name:size:FNV-1a name:size:FNV-1a ...", quoted: those the
+// game reads in the page, which travelled as WebP, and those of the Linux
+// build's data folder.
+std::string PagePictures(PageSession& page) {
+    return page.Eval(
+        "['icon.bmp', ...FS.readdir('texture').filter(n => n.endsWith('.bmp')).sort().map(n => 'texture/' + n)]"
+        ".map(n => { let h = 2166136261; const d = FS.readFile(n); for (const b of d) h = Math.imul(h ^ b, 16777619) >>> 0;"
+        " return n + ':' + d.length + ':' + h; }).join(' ')");
+}
+
+std::string DataPictures() {
+    std::set<std::string> names = {"icon.bmp"};
+    for (const auto& entry : fs::directory_iterator(e2e::BuiltDataDir() + "/texture"))
+        if (entry.path().extension() == ".bmp") names.insert("texture/" + entry.path().filename().string());
+    std::string out;
+    for (const std::string& name : names) {
+        std::ifstream in(e2e::BuiltDataDir() + "/" + name, std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        std::uint32_t h = 2166136261u;
+        for (const unsigned char b : bytes) h = (h ^ b) * 16777619u;
+        out += (out.empty() ? "" : " ") + name + ":" + std::to_string(bytes.size()) + ":" + std::to_string(h);
+    }
+    return "\"" + out + "\"";
+}
+
 }  // namespace
 
 TEST(WebPlay, TheStartClickGoesFullscreenOnTheLinuxStartViewAndSpaceFiresIntoSilenceWithTheRiflesSound) {
@@ -94,6 +121,7 @@ TEST(WebPlay, TheStartClickGoesFullscreenOnTheLinuxStartViewAndSpaceFiresIntoSil
     EXPECT_TRUE(page.AwaitEval("[document.pointerLockElement?.id, document.fullscreenElement?.id]",
                                "[\"canvas\",\"canvas\"]", 5))
         << "the click locks the pointer and takes the screen";
+    EXPECT_EQ(PagePictures(page), DataPictures()) << "the game reads the very files of the Linux build";
 
     // The page's output, measured in its own audio graph: playing, and quiet
     // for a second before the shot.
