@@ -141,7 +141,6 @@ struct List {
 struct Switches {
     bool blend = false, depthTest = false, cullFace = false;
     GLenum blendSource = GL_ONE, blendDestination = GL_ZERO, depthFunction = GL_LESS;
-    GLuint texture[2] = {0, 0};  // WebGL's, on each unit
 };
 
 struct State {
@@ -180,6 +179,7 @@ struct State {
     unsigned modelviewSent = ~0u;  // 0: the identity, else the list call's number
     int texturedSent[2] = {-1, -1};
     Switches applied;
+    GLuint webglTexture[2] = {0, 0};  // bound on each unit
     int webglUnit = -1;
 };
 
@@ -196,11 +196,11 @@ Texture* TextureNamed(GLuint name) { return name > 0 && name <= gl.textures.size
 int ActiveUnit() { return gl.activeUnit == 1 ? 1 : 0; }
 
 void WebGlBind(int unit, GLuint handle) {
-    if (gl.applied.texture[unit] == handle) return;
+    if (gl.webglTexture[unit] == handle) return;
     if (gl.webglUnit != unit) emscripten_glActiveTexture(GL_TEXTURE0 + unit);
     gl.webglUnit = unit;
     emscripten_glBindTexture(GL_TEXTURE_2D, handle);
-    gl.applied.texture[unit] = handle;
+    gl.webglTexture[unit] = handle;
 }
 
 // The layer's own uploads are packed tight, whatever the game's alignment.
@@ -303,11 +303,6 @@ void Switch(GLenum cap, bool on, bool* applied) {
     *applied = on;
 }
 
-GLuint HandleOf(GLuint name) {
-    Texture* t = TextureNamed(name);
-    return t ? Handle(*t) : 0;
-}
-
 // Draws with the game's state as it stands: the vertices of a list under
 // the matrix of its call, or (`listCall` 0) those already in eye space.
 void Draw(GLint first, GLsizei count, unsigned listCall, bool clockwise) {
@@ -328,9 +323,9 @@ void Draw(GLint first, GLsizei count, unsigned listCall, bool clockwise) {
     if (gl.modelviewSent != listCall) SendMatrix(gl.modelviewAt, listCall ? gl.listModelview : kIdentity);
     gl.modelviewSent = listCall;
     for (int unit = 0; unit < 2; ++unit) {
-        const Texture* t = TextureNamed(gl.boundTexture[unit]);
+        Texture* t = TextureNamed(gl.boundTexture[unit]);
         const int textured = gl.unitTextured[unit] && t && t->format != 0;
-        if (textured) WebGlBind(unit, HandleOf(gl.boundTexture[unit]));
+        if (textured) WebGlBind(unit, Handle(*t));
         if (gl.texturedSent[unit] != textured) emscripten_glUniform1i(gl.texturedAt[unit], textured);
         gl.texturedSent[unit] = textured;
     }
@@ -340,6 +335,7 @@ void Draw(GLint first, GLsizei count, unsigned listCall, bool clockwise) {
 }
 
 void Flush() {
+    if (gl.assembler.Open()) return;  // no state changes inside glBegin..glEnd, as in GL
     if (!gl.batch.empty()) {
         if (gl.stream == 0) emscripten_glGenBuffers(1, &gl.stream);
         UseBuffer(gl.stream);
