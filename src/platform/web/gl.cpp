@@ -1,201 +1,401 @@
-// OpenGL 1.1 as the game uses it, in the browser. Emscripten's emulation of
-// the fixed-function pipeline draws vertex arrays well, with two texture
-// units, but it has no display lists, no glMultiTexCoord and no
-// gluBuild2DMipmaps, and its own immediate mode gets shapes wrong when the
-// calls between glBegin and glEnd vary. So the game's immediate mode,
-// display lists and matrices end here: each vertex is transformed into eye
-// space on the way in and collected with its colour and both texture
+// OpenGL 1.1 as the game uses it, drawn with WebGL 1. The game needs little
+// of the fixed-function pipeline: two texture units modulating the vertex
+// colour, two blend functions, the depth test, face culling and one
+// projection. One small shader program does all of that, so the calls that
+// set it are kept here and become its uniforms; immediate mode and the
+// matrices are worked out on the CPU (gl_state.cpp), each vertex moved into
+// eye space on the way in and collected with its colour and both texture
 // coordinates, and what has been collected is drawn as one vertex array
 // whenever a state it depends on is about to change. Two thousand particles,
-// each under its own matrix, are then one draw instead of two thousand.
+// each under its own matrix, are then one draw instead of two thousand. A
+// display list becomes a vertex buffer of its own, drawn under the matrix of
+// the call.
 //
-// Our definitions of the GL names take the place of the emulation's; the
-// emulation's own versions stay reachable as emscripten_gl*.
+// Everything put into the context (the program, the buffers, the textures
+// with their levels, the state the game set) is kept here as well, and each
+// WebGL object is made from what is kept when it is first needed. Our
+// definitions of the GL names take the place of Emscripten's; its WebGL
+// functions stay reachable as emscripten_gl*.
 #include "platform/web/gl.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "platform/web/gl_state.h"
 
 extern "C" {
 void emscripten_glEnable(GLenum cap);
 void emscripten_glDisable(GLenum cap);
-void emscripten_glBindTexture(GLenum target, GLuint texture);
-void emscripten_glBlendFunc(GLenum source, GLenum destination);
-void emscripten_glFrontFace(GLenum mode);
-void emscripten_glDepthFunc(GLenum function);
-void emscripten_glHint(GLenum target, GLenum mode);
-void emscripten_glClear(GLbitfield mask);
-void emscripten_glViewport(GLint x, GLint y, GLsizei width, GLsizei height);
-void emscripten_glMatrixMode(GLenum mode);
-void emscripten_glLoadIdentity();
-void emscripten_glLoadMatrixd(const GLdouble* matrix);
-void emscripten_glGetFloatv(GLenum name, GLfloat* values);
 void emscripten_glActiveTexture(GLenum unit);
+void emscripten_glBindTexture(GLenum target, GLuint texture);
+void emscripten_glGenTextures(GLsizei n, GLuint* textures);
+void emscripten_glTexParameteri(GLenum target, GLenum name, GLint value);
 void emscripten_glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
                              GLint border, GLenum format, GLenum type, const void* pixels);
+void emscripten_glPixelStorei(GLenum name, GLint value);
+void emscripten_glBlendFunc(GLenum source, GLenum destination);
+void emscripten_glDepthFunc(GLenum function);
+void emscripten_glFrontFace(GLenum mode);
+void emscripten_glClear(GLbitfield mask);
+void emscripten_glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a);
+void emscripten_glViewport(GLint x, GLint y, GLsizei width, GLsizei height);
+void emscripten_glHint(GLenum target, GLenum mode);
+void emscripten_glGetIntegerv(GLenum name, GLint* values);
+void emscripten_glGetFloatv(GLenum name, GLfloat* values);
+const GLubyte* emscripten_glGetString(GLenum name);
+GLuint emscripten_glCreateShader(GLenum type);
+void emscripten_glShaderSource(GLuint shader, GLsizei count, const char* const* sources, const GLint* lengths);
+void emscripten_glCompileShader(GLuint shader);
+void emscripten_glGetShaderInfoLog(GLuint shader, GLsizei size, GLsizei* length, char* log);
+GLuint emscripten_glCreateProgram();
+void emscripten_glAttachShader(GLuint program, GLuint shader);
+void emscripten_glBindAttribLocation(GLuint program, GLuint index, const char* name);
+void emscripten_glLinkProgram(GLuint program);
+void emscripten_glGetProgramiv(GLuint program, GLenum name, GLint* value);
+void emscripten_glGetProgramInfoLog(GLuint program, GLsizei size, GLsizei* length, char* log);
+void emscripten_glUseProgram(GLuint program);
+GLint emscripten_glGetUniformLocation(GLuint program, const char* name);
+void emscripten_glUniform1i(GLint location, GLint value);
+void emscripten_glUniformMatrix4fv(GLint location, GLsizei count, GLboolean transpose, const GLfloat* value);
+void emscripten_glGenBuffers(GLsizei n, GLuint* buffers);
+void emscripten_glBindBuffer(GLenum target, GLuint buffer);
+void emscripten_glBufferData(GLenum target, GLsizeiptr size, const void* data, GLenum usage);
+void emscripten_glEnableVertexAttribArray(GLuint index);
+void emscripten_glVertexAttribPointer(GLuint index, GLint size, GLenum type, GLboolean normalized, GLsizei stride,
+                                      const void* offset);
+void emscripten_glDrawArrays(GLenum mode, GLint first, GLsizei count);
 }
 
 namespace {
 
-struct Matrix {
-    double m[16];  // column after column, as OpenGL keeps it
+using plat::web::Assembler;
+using plat::web::Command;
+using plat::web::CompiledList;
+using plat::web::Current;
+using plat::web::kIdentity;
+using plat::web::Matrix;
+using plat::web::Op;
+using plat::web::Vertex;
+
+constexpr GLenum kArray = 0x8892;   // GL_ARRAY_BUFFER
+constexpr GLenum kStream = 0x88E0;  // GL_STREAM_DRAW
+constexpr GLenum kStatic = 0x88E4;  // GL_STATIC_DRAW
+
+const char* const kVertexShader = R"(
+attribute vec3 position;
+attribute vec4 colour;
+attribute vec2 coord0, coord1;
+uniform mat4 projection, modelview;
+varying vec4 vColour;
+varying vec2 vCoord0, vCoord1;
+void main() {
+    vColour = colour;
+    vCoord0 = coord0;
+    vCoord1 = coord1;
+    gl_Position = projection * (modelview * vec4(position, 1.0));
+})";
+
+// GL_MODULATE on both units; a unit whose texture has no picture does not texture.
+const char* const kFragmentShader = R"(
+#ifdef GL_FRAGMENT_PRECISION_HIGH
+precision highp float;
+#else
+precision mediump float;
+#endif
+uniform sampler2D texture0, texture1;
+uniform bool textured0, textured1;
+varying vec4 vColour;
+varying vec2 vCoord0, vCoord1;
+void main() {
+    vec4 c = vColour;
+    if (textured0) c *= texture2D(texture0, vCoord0);
+    if (textured1) c *= texture2D(texture1, vCoord1);
+    gl_FragColor = c;
+})";
+
+const char* const kAttributes[] = {"position", "colour", "coord0", "coord1"};
+
+struct Texture {
+    GLuint handle = 0;  // WebGL's
+    GLint minFilter = GL_NEAREST_MIPMAP_LINEAR, magFilter = GL_LINEAR, wrapS = GL_REPEAT, wrapT = GL_REPEAT;
+    GLenum format = 0;  // none while it has no picture
+    int width = 0, height = 0;
+    std::vector<unsigned char> picture;  // level 0; the others are made from it
 };
 
-constexpr Matrix kIdentity = {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
-
-Matrix Multiply(const Matrix& a, const Matrix& b) {
-    Matrix r{};
-    for (int column = 0; column < 4; ++column)
-        for (int row = 0; row < 4; ++row) {
-            double sum = 0;
-            for (int k = 0; k < 4; ++k) sum += a.m[k * 4 + row] * b.m[column * 4 + k];
-            r.m[column * 4 + row] = sum;
-        }
-    return r;
-}
-
-struct Vertex {
-    float x, y, z;  // eye space
-    float r, g, b, a;
-    float s0, t0, s1, t1;
+struct List {
+    std::vector<Command> commands;
+    CompiledList compiled;
+    GLuint buffer = 0;
+    bool uploaded = false;
 };
 
-// What a vertex takes from the state between glBegin and glEnd.
-struct Current {
-    float colour[4] = {1, 1, 1, 1};
-    float texCoord[2][2] = {{0, 0}, {0, 0}};
-};
-
-// A display list: the calls it was made of, played again as they came.
-enum class Op { Begin, End, Vertex, Colour, TexCoord, ActiveTexture, Enable, Disable, BindTexture, FrontFace, BlendFunc };
-struct Command {
-    Op op;
-    GLenum a, b;
-    double v[4];
+// The switches of the pipeline: as the game set them, and as the context
+// has them. The context is brought to the game's only when it draws, so a
+// state set and set back in between costs nothing.
+struct Switches {
+    bool blend = false, depthTest = false, cullFace = false;
+    GLenum blendSource = GL_ONE, blendDestination = GL_ZERO, depthFunction = GL_LESS;
 };
 
 struct State {
+    // What the game set.
     Matrix modelview = kIdentity;
     Matrix projection = kIdentity;
     bool projectionMode = false;
-    bool projectionSent = false;
     Current current;
-    GLenum primitive = 0;
-    bool inPrimitive = false;
-    std::vector<Vertex> primitiveVertices;
-    std::vector<Vertex> batch;  // triangles not yet drawn
+    Assembler assembler;
+    bool clockwiseFront = false;
     int activeUnit = 0;
     bool unitTextured[2] = {false, false};
-    std::vector<std::vector<Command>> lists;  // list n is lists[n - 1]
+    GLuint boundTexture[2] = {0, 0};
+    Switches set;
+    GLint unpackAlignment = 4;
+    GLclampf clearColour[4] = {0, 0, 0, 0};
+    GLint viewport[4] = {0, 0, 0, 0};
+    std::vector<Texture> textures;  // texture n is textures[n - 1]
+    std::vector<List> lists;        // and list n lists[n - 1]
     GLuint compiling = 0;
+
+    // What waits to be drawn: triangles in eye space, or a run of a list's.
+    std::vector<Vertex> batch;
+    List* rangeList = nullptr;
+    GLint rangeFirst = 0;
+    GLsizei rangeCount = 0;
+    bool rangeClockwise = false;
+    Matrix listModelview = kIdentity;
+    unsigned listCalls = 0;  // each call's matrix is sent once
+
+    // The WebGL side, and what it was last given.
+    bool prepared = false;
+    GLuint program = 0, stream = 0, arrayBuffer = 0;
+    GLint projectionAt = -1, modelviewAt = -1, texturedAt[2] = {-1, -1};
+    bool projectionSent = false;
+    unsigned modelviewSent = ~0u;  // 0: the identity, else the list call's number
+    int texturedSent[2] = {-1, -1};
+    Switches applied;
+    GLuint webglTexture[2] = {0, 0};  // bound on each unit
+    int webglUnit = -1;
 };
 
 State gl;
 
 bool Record(Op op, GLenum a = 0, GLenum b = 0, double v0 = 0, double v1 = 0, double v2 = 0, double v3 = 0) {
     if (gl.compiling == 0) return false;
-    gl.lists[gl.compiling - 1].push_back(Command{op, a, b, {v0, v1, v2, v3}});
+    gl.lists[gl.compiling - 1].commands.push_back(Command{op, a, b, {v0, v1, v2, v3}});
     return true;
 }
 
-void SendProjection() {
-    if (gl.projectionSent) return;
-    emscripten_glMatrixMode(GL_PROJECTION);
-    emscripten_glLoadMatrixd(gl.projection.m);
-    emscripten_glMatrixMode(GL_MODELVIEW);
-    emscripten_glLoadIdentity();  // the vertices arrive in eye space
-    gl.projectionSent = true;
+Texture* TextureNamed(GLuint name) { return name > 0 && name <= gl.textures.size() ? &gl.textures[name - 1] : nullptr; }
+
+int ActiveUnit() { return gl.activeUnit == 1 ? 1 : 0; }
+
+void WebGlBind(int unit, GLuint handle) {
+    if (gl.webglTexture[unit] == handle) return;
+    if (gl.webglUnit != unit) emscripten_glActiveTexture(GL_TEXTURE0 + unit);
+    gl.webglUnit = unit;
+    emscripten_glBindTexture(GL_TEXTURE_2D, handle);
+    gl.webglTexture[unit] = handle;
 }
 
-void DrawBatch() {
-    if (gl.batch.empty()) return;
-    SendProjection();
-    const Vertex* v = gl.batch.data();
-    constexpr GLsizei kStride = sizeof(Vertex);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, kStride, &v->x);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glColorPointer(4, GL_FLOAT, kStride, &v->r);
-    glClientActiveTexture(GL_TEXTURE1);
-    if (gl.unitTextured[1]) {
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, kStride, &v->s1);
-    } else {
-        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+// The layer's own uploads are packed tight, whatever the game's alignment.
+void Prepare() {
+    if (gl.prepared) return;
+    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gl.prepared = true;
+}
+
+void Upload(const Texture& t) {
+    Prepare();
+    const int channels = t.format == GL_RGBA ? 4 : t.format == GL_RGB ? 3 : 1;
+    int w = t.width, h = t.height;
+    std::vector<unsigned char> level = t.picture;
+    for (int n = 0;; ++n) {
+        emscripten_glTexImage2D(GL_TEXTURE_2D, n, static_cast<GLint>(t.format), w, h, 0, t.format, GL_UNSIGNED_BYTE,
+                                level.data());
+        if (w == 1 && h == 1) break;
+        const int nw = w > 1 ? w / 2 : 1, nh = h > 1 ? h / 2 : 1;
+        level = plat::web::Shrink(level.data(), w, h, std::size_t(w) * channels, channels, nw, nh);
+        w = nw;
+        h = nh;
     }
-    glClientActiveTexture(GL_TEXTURE0);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glTexCoordPointer(2, GL_FLOAT, kStride, &v->s0);
-    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(gl.batch.size()));
-    gl.batch.clear();
 }
 
-Matrix& CurrentMatrix() { return gl.projectionMode ? gl.projection : gl.modelview; }
+// The texture's WebGL object, made with its parameters and levels if it is new.
+GLuint Handle(Texture& t) {
+    if (t.handle != 0) return t.handle;
+    Prepare();
+    emscripten_glGenTextures(1, &t.handle);
+    WebGlBind(ActiveUnit(), t.handle);
+    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, t.minFilter);
+    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, t.magFilter);
+    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, t.wrapS);
+    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, t.wrapT);
+    if (t.format != 0) Upload(t);
+    return t.handle;
+}
 
-void MultiplyCurrent(const Matrix& by) {
-    CurrentMatrix() = Multiply(CurrentMatrix(), by);
-    if (gl.projectionMode) gl.projectionSent = false;
+GLuint Compile(GLenum type, const char* source) {
+    const GLuint shader = emscripten_glCreateShader(type);
+    emscripten_glShaderSource(shader, 1, &source, nullptr);
+    emscripten_glCompileShader(shader);
+    return shader;
+}
+
+GLuint Program() {
+    if (gl.program != 0) return gl.program;
+    const GLuint program = emscripten_glCreateProgram();
+    const GLuint vertex = Compile(GL_VERTEX_SHADER, kVertexShader);
+    const GLuint fragment = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
+    emscripten_glAttachShader(program, vertex);
+    emscripten_glAttachShader(program, fragment);
+    for (GLuint i = 0; i < 4; ++i) emscripten_glBindAttribLocation(program, i, kAttributes[i]);
+    emscripten_glLinkProgram(program);
+    GLint linked = 0;
+    emscripten_glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (!linked) {
+        char log[1024] = "";
+        emscripten_glGetShaderInfoLog(fragment, sizeof log, nullptr, log);
+        if (!log[0]) emscripten_glGetShaderInfoLog(vertex, sizeof log, nullptr, log);
+        if (!log[0]) emscripten_glGetProgramInfoLog(program, sizeof log, nullptr, log);
+        std::fprintf(stderr, "the drawing program did not link: %s\n", log);
+    }
+    emscripten_glUseProgram(program);
+    emscripten_glUniform1i(emscripten_glGetUniformLocation(program, "texture0"), 0);
+    emscripten_glUniform1i(emscripten_glGetUniformLocation(program, "texture1"), 1);
+    gl.projectionAt = emscripten_glGetUniformLocation(program, "projection");
+    gl.modelviewAt = emscripten_glGetUniformLocation(program, "modelview");
+    gl.texturedAt[0] = emscripten_glGetUniformLocation(program, "textured0");
+    gl.texturedAt[1] = emscripten_glGetUniformLocation(program, "textured1");
+    for (GLuint i = 0; i < 4; ++i) emscripten_glEnableVertexAttribArray(i);
+    gl.program = program;
+    return program;
+}
+
+void SendMatrix(GLint at, const Matrix& m) {
+    GLfloat single[16];
+    for (int i = 0; i < 16; ++i) single[i] = static_cast<GLfloat>(m.m[i]);
+    emscripten_glUniformMatrix4fv(at, 1, GL_FALSE, single);
+}
+
+void UseBuffer(GLuint buffer) {
+    if (gl.arrayBuffer == buffer) return;
+    emscripten_glBindBuffer(kArray, buffer);
+    constexpr GLsizei kStride = sizeof(Vertex);
+    emscripten_glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<void*>(offsetof(Vertex, x)));
+    emscripten_glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<void*>(offsetof(Vertex, r)));
+    emscripten_glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<void*>(offsetof(Vertex, s0)));
+    emscripten_glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, kStride, reinterpret_cast<void*>(offsetof(Vertex, s1)));
+    gl.arrayBuffer = buffer;
+}
+
+void Switch(GLenum cap, bool on, bool* applied) {
+    if (*applied == on) return;
+    if (on)
+        emscripten_glEnable(cap);
+    else
+        emscripten_glDisable(cap);
+    *applied = on;
+}
+
+// Draws with the game's state as it stands: the vertices of a list under
+// the matrix of its call, or (`listCall` 0) those already in eye space.
+void Draw(GLint first, GLsizei count, unsigned listCall, bool clockwise) {
+    Program();
+    const Switches& set = gl.set;
+    Switches& applied = gl.applied;
+    Switch(GL_BLEND, set.blend, &applied.blend);
+    Switch(GL_DEPTH_TEST, set.depthTest, &applied.depthTest);
+    Switch(GL_CULL_FACE, set.cullFace, &applied.cullFace);
+    if (applied.blendSource != set.blendSource || applied.blendDestination != set.blendDestination)
+        emscripten_glBlendFunc(set.blendSource, set.blendDestination);
+    applied.blendSource = set.blendSource;
+    applied.blendDestination = set.blendDestination;
+    if (applied.depthFunction != set.depthFunction) emscripten_glDepthFunc(set.depthFunction);
+    applied.depthFunction = set.depthFunction;
+    if (!gl.projectionSent) SendMatrix(gl.projectionAt, gl.projection);
+    gl.projectionSent = true;
+    if (gl.modelviewSent != listCall) SendMatrix(gl.modelviewAt, listCall ? gl.listModelview : kIdentity);
+    gl.modelviewSent = listCall;
+    for (int unit = 0; unit < 2; ++unit) {
+        Texture* t = TextureNamed(gl.boundTexture[unit]);
+        const int textured = gl.unitTextured[unit] && t && t->format != 0;
+        if (textured) WebGlBind(unit, Handle(*t));
+        if (gl.texturedSent[unit] != textured) emscripten_glUniform1i(gl.texturedAt[unit], textured);
+        gl.texturedSent[unit] = textured;
+    }
+    if (clockwise) emscripten_glFrontFace(GL_CW);
+    emscripten_glDrawArrays(GL_TRIANGLES, first, count);
+    if (clockwise) emscripten_glFrontFace(GL_CCW);
+}
+
+void Flush() {
+    if (gl.assembler.Open()) return;  // no state changes inside glBegin..glEnd, as in GL
+    if (!gl.batch.empty()) {
+        if (gl.stream == 0) emscripten_glGenBuffers(1, &gl.stream);
+        UseBuffer(gl.stream);
+        emscripten_glBufferData(kArray, static_cast<GLsizeiptr>(gl.batch.size() * sizeof(Vertex)), gl.batch.data(),
+                                kStream);
+        Draw(0, static_cast<GLsizei>(gl.batch.size()), 0, false);
+        gl.batch.clear();
+    }
+    if (gl.rangeCount > 0) {
+        List& list = *gl.rangeList;
+        if (list.buffer == 0) emscripten_glGenBuffers(1, &list.buffer);
+        UseBuffer(list.buffer);
+        if (!list.uploaded)
+            emscripten_glBufferData(kArray, static_cast<GLsizeiptr>(list.compiled.vertices.size() * sizeof(Vertex)),
+                                    list.compiled.vertices.data(), kStatic);
+        list.uploaded = true;
+        Draw(gl.rangeFirst, gl.rangeCount, gl.listCalls, gl.rangeClockwise);
+        gl.rangeCount = 0;
+    }
+}
+
+// A run of a list's vertices, drawn together with the runs that follow it
+// when no state between them changes.
+void DrawRange(List& list, GLint first, GLsizei count, bool clockwise) {
+    if (gl.rangeCount > 0 &&
+        (gl.rangeList != &list || gl.rangeFirst + gl.rangeCount != first || gl.rangeClockwise != clockwise))
+        Flush();
+    if (gl.rangeCount == 0) {
+        Flush();  // the triangles collected before it
+        gl.rangeList = &list;
+        gl.rangeFirst = first;
+        gl.rangeClockwise = clockwise;
+    }
+    gl.rangeCount += count;
+}
+
+Matrix& CurrentMatrix() {
+    if (gl.projectionMode) {
+        Flush();  // what was collected is drawn with the projection it was meant for
+        gl.projectionSent = false;
+        return gl.projection;
+    }
+    return gl.modelview;
 }
 
 void Begin(GLenum mode) {
-    gl.primitive = mode;
-    gl.inPrimitive = true;
-    gl.primitiveVertices.clear();
-}
-
-void AddTriangle(const Vertex& a, const Vertex& b, const Vertex& c) {
-    gl.batch.push_back(a);
-    gl.batch.push_back(b);
-    gl.batch.push_back(c);
-}
-
-void End() {
-    if (!gl.inPrimitive) return;
-    gl.inPrimitive = false;
-    const std::vector<Vertex>& p = gl.primitiveVertices;
-    const std::size_t n = p.size();
-    switch (gl.primitive) {
-    case GL_TRIANGLES:
-        for (std::size_t i = 0; i + 2 < n; i += 3) AddTriangle(p[i], p[i + 1], p[i + 2]);
-        break;
-    case GL_QUADS:
-        for (std::size_t i = 0; i + 3 < n; i += 4) {
-            AddTriangle(p[i], p[i + 1], p[i + 2]);
-            AddTriangle(p[i], p[i + 2], p[i + 3]);
-        }
-        break;
-    case GL_TRIANGLE_FAN:
-    case GL_POLYGON:
-        for (std::size_t i = 1; i + 1 < n; ++i) AddTriangle(p[0], p[i], p[i + 1]);
-        break;
-    case GL_TRIANGLE_STRIP:
-        // Every other triangle is turned back so that all keep one winding.
-        for (std::size_t i = 0; i + 2 < n; ++i)
-            if (i % 2 == 0)
-                AddTriangle(p[i], p[i + 1], p[i + 2]);
-            else
-                AddTriangle(p[i + 1], p[i], p[i + 2]);
-        break;
-    default:  // points and lines: the game draws none
-        break;
-    }
+    if (gl.rangeCount > 0) Flush();  // a list's run waiting is drawn first
+    gl.assembler.Begin(mode, &gl.batch);
 }
 
 void AddVertex(double x, double y, double z) {
-    if (!gl.inPrimitive) return;
+    if (!gl.assembler.Open()) return;
     const double* m = gl.modelview.m;
-    Vertex v{};
+    Vertex v;
     v.x = static_cast<float>(m[0] * x + m[4] * y + m[8] * z + m[12]);
     v.y = static_cast<float>(m[1] * x + m[5] * y + m[9] * z + m[13]);
     v.z = static_cast<float>(m[2] * x + m[6] * y + m[10] * z + m[14]);
     std::memcpy(&v.r, gl.current.colour, sizeof gl.current.colour);
     std::memcpy(&v.s0, gl.current.texCoord, sizeof gl.current.texCoord);
-    gl.primitiveVertices.push_back(v);
+    gl.assembler.Add(v);
 }
 
 void SetColour(double r, double g, double b, double a) {
@@ -211,52 +411,78 @@ void SetTexCoord(GLenum unit, double s, double t) {
     gl.current.texCoord[index][1] = static_cast<float>(t);
 }
 
+bool* Capability(GLenum cap, Switches& switches) {
+    switch (cap) {
+    case GL_BLEND: return &switches.blend;
+    case GL_DEPTH_TEST: return &switches.depthTest;
+    case GL_CULL_FACE: return &switches.cullFace;
+    default: return nullptr;
+    }
+}
+
 void Toggle(GLenum cap, bool on) {
-    DrawBatch();
-    if (cap == GL_TEXTURE_2D && gl.activeUnit < 2) gl.unitTextured[gl.activeUnit] = on;
-    if (on)
+    if (cap == GL_TEXTURE_2D) {
+        if (gl.activeUnit > 1 || gl.unitTextured[gl.activeUnit] == on) return;
+        Flush();
+        gl.unitTextured[gl.activeUnit] = on;
+        return;
+    }
+    bool* kept = Capability(cap, gl.set);
+    if (kept && *kept == on) return;
+    Flush();
+    if (kept) {
+        *kept = on;
+    } else if (on) {  // none the game uses: straight through
         emscripten_glEnable(cap);
-    else
+    } else {
         emscripten_glDisable(cap);
+    }
 }
 
-void ActiveTexture(GLenum unit) {
-    DrawBatch();
-    gl.activeUnit = static_cast<int>(unit - GL_TEXTURE0);
-    emscripten_glActiveTexture(unit);
+void ActiveTexture(GLenum unit) { gl.activeUnit = static_cast<int>(unit - GL_TEXTURE0); }
+
+void BindTexture(GLuint name) {
+    if (gl.activeUnit > 1 || gl.boundTexture[gl.activeUnit] == name) return;
+    Flush();
+    gl.boundTexture[gl.activeUnit] = name;
 }
 
-void BindTexture(GLenum target, GLuint texture) {
-    DrawBatch();
-    emscripten_glBindTexture(target, texture);
-}
-
-void FrontFace(GLenum mode) {
-    DrawBatch();
-    emscripten_glFrontFace(mode);
-}
+void FrontFace(GLenum mode) { gl.clockwiseFront = mode == GL_CW; }
 
 void BlendFunc(GLenum source, GLenum destination) {
-    DrawBatch();
-    emscripten_glBlendFunc(source, destination);
+    if (gl.set.blendSource == source && gl.set.blendDestination == destination) return;
+    Flush();
+    gl.set.blendSource = source;
+    gl.set.blendDestination = destination;
 }
 
-void Replay(const std::vector<Command>& list) {
-    for (const Command& c : list) {
-        switch (c.op) {
-        case Op::Begin: Begin(c.a); break;
-        case Op::End: End(); break;
-        case Op::Vertex: AddVertex(c.v[0], c.v[1], c.v[2]); break;
-        case Op::Colour: SetColour(c.v[0], c.v[1], c.v[2], c.v[3]); break;
-        case Op::TexCoord: SetTexCoord(c.a, c.v[0], c.v[1]); break;
-        case Op::ActiveTexture: ActiveTexture(c.a); break;
-        case Op::Enable: Toggle(c.a, true); break;
-        case Op::Disable: Toggle(c.a, false); break;
-        case Op::BindTexture: BindTexture(c.a, c.b); break;
-        case Op::FrontFace: FrontFace(c.a); break;
-        case Op::BlendFunc: BlendFunc(c.a, c.b); break;
-        }
+void Run(const Command& c) {
+    switch (c.op) {
+    case Op::ActiveTexture: ActiveTexture(c.a); break;
+    case Op::Enable: Toggle(c.a, true); break;
+    case Op::Disable: Toggle(c.a, false); break;
+    case Op::BindTexture: BindTexture(c.b); break;
+    case Op::FrontFace: FrontFace(c.a); break;
+    case Op::BlendFunc: BlendFunc(c.a, c.b); break;
+    default: break;  // the rest is in the list's vertices
     }
+}
+
+void CallList(List& list) {
+    Flush();
+    gl.listModelview = gl.modelview;
+    ++gl.listCalls;
+    const CompiledList& compiled = list.compiled;
+    for (const CompiledList::Step& step : compiled.steps) {
+        if (step.call)
+            Run(*step.call);
+        else
+            DrawRange(list, step.first, step.count, step.callersFrontFace && gl.clockwiseFront);
+    }
+    if (compiled.setsColour) std::memcpy(gl.current.colour, compiled.current.colour, sizeof gl.current.colour);
+    for (int unit = 0; unit < 2; ++unit)
+        if (compiled.setsTexCoord[unit])
+            std::memcpy(gl.current.texCoord[unit], compiled.current.texCoord[unit], sizeof gl.current.texCoord[unit]);
 }
 
 // The extension's entry points, handed out through wglGetProcAddress.
@@ -271,35 +497,7 @@ void APIENTRY MultiTexCoord4f(GLenum unit, GLfloat s, GLfloat t, GLfloat, GLfloa
 void APIENTRY ActiveTextureEntry(GLenum unit) {
     if (!Record(Op::ActiveTexture, unit)) ActiveTexture(unit);
 }
-void APIENTRY ClientActiveTextureEntry(GLenum unit) { glClientActiveTexture(unit); }
-
-// Each mipmap level from the one before, or a picture whose sides are not
-// powers of two (WebGL mipmaps none else) to the next smaller powers: every
-// target texel is the mean of the source texels its square covers.
-std::vector<unsigned char> Shrink(const unsigned char* from, int width, int height, std::size_t rowBytes, int channels,
-                                  int toWidth, int toHeight) {
-    std::vector<unsigned char> to(std::size_t(toWidth) * toHeight * channels);
-    for (int y = 0; y < toHeight; ++y) {
-        const int y0 = y * height / toHeight, y1 = std::max(y0 + 1, (y + 1) * height / toHeight);
-        for (int x = 0; x < toWidth; ++x) {
-            const int x0 = x * width / toWidth, x1 = std::max(x0 + 1, (x + 1) * width / toWidth);
-            for (int c = 0; c < channels; ++c) {
-                unsigned sum = 0;
-                for (int sy = y0; sy < y1; ++sy)
-                    for (int sx = x0; sx < x1; ++sx) sum += from[sy * rowBytes + std::size_t(sx) * channels + c];
-                const unsigned count = unsigned((y1 - y0) * (x1 - x0));
-                to[(std::size_t(y) * toWidth + x) * channels + c] = static_cast<unsigned char>((sum + count / 2) / count);
-            }
-        }
-    }
-    return to;
-}
-
-int PowerOfTwoAtMost(int n) {
-    int p = 1;
-    while (p * 2 <= n) p *= 2;
-    return p;
-}
+void APIENTRY ClientActiveTextureEntry(GLenum) {}  // the game hands over no arrays of its own
 
 }  // namespace
 
@@ -324,7 +522,7 @@ void* GlProcAddress(const char* name) {
     return nullptr;
 }
 
-void FlushGl() { DrawBatch(); }
+void FlushGl() { Flush(); }
 
 }  // namespace plat::web
 
@@ -334,7 +532,7 @@ void glBegin(GLenum mode) {
     if (!Record(Op::Begin, mode)) Begin(mode);
 }
 void glEnd() {
-    if (!Record(Op::End)) End();
+    if (!Record(Op::End)) gl.assembler.End(gl.clockwiseFront);
 }
 void glVertex2d(GLdouble x, GLdouble y) {
     if (!Record(Op::Vertex, 0, 0, x, y, 0)) AddVertex(x, y, 0);
@@ -360,7 +558,7 @@ void glDisable(GLenum cap) {
     if (!Record(Op::Disable, cap)) Toggle(cap, false);
 }
 void glBindTexture(GLenum target, GLuint texture) {
-    if (!Record(Op::BindTexture, target, texture)) BindTexture(target, texture);
+    if (!Record(Op::BindTexture, target, texture)) BindTexture(texture);
 }
 void glFrontFace(GLenum mode) {
     if (!Record(Op::FrontFace, mode)) FrontFace(mode);
@@ -370,64 +568,105 @@ void glBlendFunc(GLenum source, GLenum destination) {
 }
 
 void glDepthFunc(GLenum function) {
-    DrawBatch();
-    emscripten_glDepthFunc(function);
+    if (gl.set.depthFunction == function) return;
+    Flush();
+    gl.set.depthFunction = function;
 }
 // WebGL knows no perspective-correction hint: it always corrects.
 void glHint(GLenum target, GLenum mode) {
     if (target != GL_PERSPECTIVE_CORRECTION_HINT) emscripten_glHint(target, mode);
 }
 void glClear(GLbitfield mask) {
-    DrawBatch();
+    Flush();
     emscripten_glClear(mask);
 }
+void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
+    const GLclampf colour[4] = {r, g, b, a};
+    std::memcpy(gl.clearColour, colour, sizeof colour);
+    emscripten_glClearColor(r, g, b, a);
+}
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
-    DrawBatch();
+    Flush();
+    const GLint viewport[4] = {x, y, width, height};
+    std::memcpy(gl.viewport, viewport, sizeof viewport);
     emscripten_glViewport(x, y, width, height);
+}
+
+const GLubyte* glGetString(GLenum name) {
+    static const char kExtensions[] = "GL_ARB_multitexture";
+    static const char kVersion[] = "1.1 WebGL";
+    if (name == GL_EXTENSIONS) return reinterpret_cast<const GLubyte*>(kExtensions);
+    if (name == GL_VERSION) return reinterpret_cast<const GLubyte*>(kVersion);
+    return emscripten_glGetString(name);
+}
+void glGetIntegerv(GLenum name, GLint* values) {
+    if (name == GL_MAX_TEXTURE_UNITS_ARB)
+        *values = 2;
+    else if (name == GL_UNPACK_ALIGNMENT)
+        *values = gl.unpackAlignment;
+    else
+        emscripten_glGetIntegerv(name, values);
+}
+// The layer's uploads are its own, packed tight; the game's alignment is
+// that of the pictures it hands over.
+void glPixelStorei(GLenum name, GLint value) {
+    if (name == GL_UNPACK_ALIGNMENT)
+        gl.unpackAlignment = value;
+    else
+        emscripten_glPixelStorei(name, value);
+}
+
+void glGenTextures(GLsizei n, GLuint* textures) {
+    for (GLsizei i = 0; i < n; ++i) {
+        gl.textures.emplace_back();
+        textures[i] = static_cast<GLuint>(gl.textures.size());
+    }
+}
+void glTexParameteri(GLenum target, GLenum name, GLint value) {
+    Texture* t = TextureNamed(gl.activeUnit < 2 ? gl.boundTexture[gl.activeUnit] : 0);
+    if (!t || target != GL_TEXTURE_2D) return;
+    GLint* kept = name == GL_TEXTURE_MIN_FILTER   ? &t->minFilter
+                  : name == GL_TEXTURE_MAG_FILTER ? &t->magFilter
+                  : name == GL_TEXTURE_WRAP_S     ? &t->wrapS
+                  : name == GL_TEXTURE_WRAP_T     ? &t->wrapT
+                                                  : nullptr;
+    if (!kept) return;
+    *kept = value;
+    WebGlBind(ActiveUnit(), Handle(*t));
+    emscripten_glTexParameteri(target, name, value);
 }
 
 GLuint glGenLists(GLsizei range) {
     if (range <= 0) return 0;
+    Flush();  // the lists move
     const auto first = static_cast<GLuint>(gl.lists.size() + 1);
     gl.lists.resize(gl.lists.size() + static_cast<std::size_t>(range));
     return first;
 }
 void glNewList(GLuint list, GLenum) {
     if (list == 0 || list > gl.lists.size() || gl.compiling != 0) return;
-    gl.lists[list - 1].clear();
+    Flush();  // a list drawn before may be left waiting, and its vertices are to change
+    List& l = gl.lists[list - 1];
+    l.commands.clear();
+    l.uploaded = false;
     gl.compiling = list;  // recorded, not drawn, as GL_COMPILE asks
 }
-void glEndList() { gl.compiling = 0; }
+void glEndList() {
+    if (gl.compiling == 0) return;
+    List& l = gl.lists[gl.compiling - 1];
+    l.compiled = plat::web::Compile(l.commands);
+    gl.compiling = 0;
+}
 void glCallList(GLuint list) {
     if (list == 0 || list > gl.lists.size() || gl.compiling != 0) return;
-    Replay(gl.lists[list - 1]);
+    CallList(gl.lists[list - 1]);
 }
 
 void glMatrixMode(GLenum mode) { gl.projectionMode = mode == GL_PROJECTION; }
-void glLoadIdentity() {
-    CurrentMatrix() = kIdentity;
-    if (gl.projectionMode) gl.projectionSent = false;
-}
-void glTranslated(GLdouble x, GLdouble y, GLdouble z) {
-    Matrix t = kIdentity;
-    t.m[12] = x;
-    t.m[13] = y;
-    t.m[14] = z;
-    MultiplyCurrent(t);
-}
+void glLoadIdentity() { CurrentMatrix() = kIdentity; }
+void glTranslated(GLdouble x, GLdouble y, GLdouble z) { plat::web::Translate(CurrentMatrix(), x, y, z); }
 void glRotated(GLdouble degrees, GLdouble x, GLdouble y, GLdouble z) {
-    const double length = std::sqrt(x * x + y * y + z * z);
-    if (length == 0) return;
-    x /= length;
-    y /= length;
-    z /= length;
-    const double radians = degrees * 3.14159265358979323846 / 180.0;
-    const double c = std::cos(radians), s = std::sin(radians), k = 1 - c;
-    const Matrix r = {{x * x * k + c, y * x * k + z * s, x * z * k - y * s, 0,
-                       x * y * k - z * s, y * y * k + c, y * z * k + x * s, 0,
-                       x * z * k + y * s, y * z * k - x * s, z * z * k + c, 0,
-                       0, 0, 0, 1}};
-    MultiplyCurrent(r);
+    plat::web::Rotate(CurrentMatrix(), degrees, x, y, z);
 }
 void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
     const double f = 1.0 / std::tan(fovy * 3.14159265358979323846 / 360.0);
@@ -437,7 +676,8 @@ void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFa
     p.m[10] = (zFar + zNear) / (zNear - zFar);
     p.m[11] = -1;
     p.m[14] = 2 * zFar * zNear / (zNear - zFar);
-    MultiplyCurrent(p);
+    Matrix& m = CurrentMatrix();
+    m = plat::web::Multiply(m, p);
 }
 void glGetDoublev(GLenum name, GLdouble* values) {
     if (name == GL_MODELVIEW_MATRIX || name == GL_PROJECTION_MATRIX) {
@@ -456,24 +696,23 @@ GLint gluBuild2DMipmaps(GLenum target, GLint internalFormat, GLsizei width, GLsi
     const int channels = format == GL_RGBA ? 4 : format == GL_RGB ? 3 : format == GL_LUMINANCE ? 1 : 0;
     if (width < 1 || height < 1 || !data) return GLU_INVALID_VALUE;
     if (channels == 0 || type != GL_UNSIGNED_BYTE) return GLU_INVALID_ENUM;
-    DrawBatch();
-    GLint alignment = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    Texture* t = TextureNamed(gl.activeUnit < 2 ? gl.boundTexture[gl.activeUnit] : 0);
+    if (!t || target != GL_TEXTURE_2D) return 0;  // the default texture draws nothing here
+    Flush();
     const std::size_t packed = std::size_t(width) * channels;
-    const std::size_t rowBytes = (packed + alignment - 1) / alignment * alignment;
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    int w = PowerOfTwoAtMost(width), h = PowerOfTwoAtMost(height);
-    std::vector<unsigned char> level =
-        Shrink(static_cast<const unsigned char*>(data), width, height, rowBytes, channels, w, h);
-    for (int n = 0;; ++n) {
-        emscripten_glTexImage2D(target, n, static_cast<GLint>(format), w, h, 0, format, type, level.data());
-        if (w == 1 && h == 1) break;
-        const int nw = std::max(1, w / 2), nh = std::max(1, h / 2);
-        level = Shrink(level.data(), w, h, std::size_t(w) * channels, channels, nw, nh);
-        w = nw;
-        h = nh;
+    const std::size_t rowBytes = (packed + gl.unpackAlignment - 1) / gl.unpackAlignment * gl.unpackAlignment;
+    // WebGL mipmaps no picture whose sides are not powers of two.
+    t->width = plat::web::PowerOfTwoAtMost(width);
+    t->height = plat::web::PowerOfTwoAtMost(height);
+    t->format = format;
+    t->picture = plat::web::Shrink(static_cast<const unsigned char*>(data), width, height, rowBytes, channels,
+                                   t->width, t->height);
+    if (t->handle == 0) {
+        Handle(*t);  // made with its levels
+    } else {
+        WebGlBind(ActiveUnit(), t->handle);
+        Upload(*t);
     }
-    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
     return 0;
 }
 

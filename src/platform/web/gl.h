@@ -1,7 +1,6 @@
-// The OpenGL 1.1 the game draws with, over the browser's WebGL and
-// Emscripten's fixed-function emulation: immediate mode, display lists, the
-// matrices and the second texture unit are kept here and drawn as vertex
-// arrays (gl.cpp).
+// The OpenGL 1.1 the game draws with, over the browser's WebGL 1:
+// immediate mode, display lists, the matrices and both texture units are
+// kept here and drawn as vertex arrays by one shader program (gl.cpp).
 #pragma once
 
 namespace plat::web {

@@ -1,9 +1,8 @@
 // The window layer in the browser: the page's canvas is the game's one
-// window, with a WebGL context made through EGL (Emscripten's emulation of
-// fixed-function OpenGL sets itself up only for such contexts). The page's
-// input events become Win32-shaped messages in a queue of our own; message
-// boxes are drawn by the page, and the game waits for their answer while the
-// browser runs on.
+// window, with a WebGL 1 context made through EGL, which our GL layer
+// (gl.cpp) draws into. The page's input events become Win32-shaped messages
+// in a queue of our own; message boxes are drawn by the page, and the game
+// waits for their answer while the browser runs on.
 //
 // The mouse is held by the browser's pointer lock, which reports movements
 // only: the cursor place the game reads and sets is kept here. Giving the
@@ -197,22 +196,29 @@ void Listen(bool on) {
 }
 
 // The page's icon from the game's own icon.bmp, as a PNG the browser takes.
+// Encoded off the page's thread: a canvas read back at once waits for the
+// browser's drawing, which is busy with the game's start.
 EM_JS(void, ShowPageIcon, (const unsigned char* bytes, int size), {
     const file = new Blob([HEAPU8.slice(bytes, bytes + size)], {type : 'image/bmp'});
     createImageBitmap(file)
         .then(function(picture) {
-            const sheet = document.createElement('canvas');
-            sheet.width = picture.width;
-            sheet.height = picture.height;
+            const sheet = new OffscreenCanvas(picture.width, picture.height);
             sheet.getContext('2d').drawImage(picture, 0, 0);
-            let link = document.querySelector('link[rel="icon"]');
-            if (!link) {
-                link = document.createElement('link');
-                link.rel = 'icon';
-                document.head.appendChild(link);
-            }
-            link.type = 'image/png';
-            link.href = sheet.toDataURL('image/png');
+            return sheet.convertToBlob({type : 'image/png'});
+        })
+        .then(function(png) {
+            const reader = new FileReader();
+            reader.onload = function() {
+                let link = document.querySelector('link[rel="icon"]');
+                if (!link) {
+                    link = document.createElement('link');
+                    link.rel = 'icon';
+                    document.head.appendChild(link);
+                }
+                link.type = 'image/png';
+                link.href = reader.result;
+            };
+            reader.readAsDataURL(png);
         })
         .catch(function() {});  // no picture in it: the page keeps no icon
 });
@@ -427,12 +433,12 @@ void* wglGetProcAddress(const char* name) { return web::GlProcAddress(name); }
 
 bool SwapBuffers(Handle deviceContext) {
     if (!deviceContext || deviceContext != TheWindow()) return false;
+    web::FlushGl();  // the frame's last draws are part of its cost
     const double now = emscripten_get_now();
     // While the game is inactive nothing is drawn and the page need not be
     // asked so often.
     if (session.active) {
         RecordFrame(session.lastSwap > 0 ? now - session.lastSwap - session.idleSinceSwap : -1, now - session.lastSwapCall);
-        web::FlushGl();
         AwaitDisplay();
     } else {
         web::Yield(kInactiveWait);
