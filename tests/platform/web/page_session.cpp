@@ -143,8 +143,9 @@ void PageSession::Sweep(int pixels, int axis, const std::string& verb) {
         p = warped ? (move < 0 ? 370 : 10) : p + move;
         const std::string shown = Eval("window.veldrakeFramesShown");
         Command(axis ? verb + " 0 " + std::to_string(move) : verb + " " + std::to_string(move) + " 0");
-        Eval("new Promise(r => (function wait() { window.veldrakeFramesShown >= " + shown +
-             " + 2 ? r(1) : setTimeout(wait, 5); })())");
+        // A game that stopped drawing is the test's to find: the wait ends after 5 s.
+        Eval("new Promise(r => { setTimeout(r, 5000); (function wait() { window.veldrakeFramesShown >= " + shown +
+             " + 2 ? r(1) : setTimeout(wait, 5); })(); })");
     }
 }
 

@@ -80,7 +80,7 @@ void Start(PageSession& page, bool tap = false) {
 
 // Lets the page's clock reach `ms` (a measuring window, not a check).
 void WaitUntil(PageSession& page, double ms) {
-    while (page.Now() < ms) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (int i = 0; i < 400 && page.Now() < ms; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
 // What each engine does headless, as found: the tests check that it still
