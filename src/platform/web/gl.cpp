@@ -524,6 +524,27 @@ void* GlProcAddress(const char* name) {
 
 void FlushGl() { Flush(); }
 
+// A context given back after it was lost holds nothing of the old one: every
+// WebGL object is made again from what is kept, the first time it is needed,
+// and the state starts from WebGL's defaults.
+void RestoreGl() {
+    for (Texture& t : gl.textures) t.handle = 0;
+    for (List& l : gl.lists) {
+        l.buffer = 0;
+        l.uploaded = false;
+    }
+    gl.prepared = false;
+    gl.program = gl.stream = gl.arrayBuffer = 0;
+    gl.projectionSent = false;
+    gl.modelviewSent = ~0u;
+    gl.texturedSent[0] = gl.texturedSent[1] = -1;
+    gl.applied = Switches{};
+    gl.webglTexture[0] = gl.webglTexture[1] = 0;
+    gl.webglUnit = -1;
+    emscripten_glClearColor(gl.clearColour[0], gl.clearColour[1], gl.clearColour[2], gl.clearColour[3]);
+    emscripten_glViewport(gl.viewport[0], gl.viewport[1], gl.viewport[2], gl.viewport[3]);
+}
+
 }  // namespace plat::web
 
 extern "C" {

@@ -12,4 +12,7 @@ void* GlProcAddress(const char* name);
 // Draws whatever is still collected; called before the frame is shown.
 void FlushGl();
 
+// Gives a context restored after its loss all that the lost one held.
+void RestoreGl();
+
 }  // namespace plat::web

@@ -48,6 +48,7 @@ struct Session {
     bool pointerFree = false;  // the browser refused the lock or has none: moves over the canvas count
     bool active = true;
     bool boxShowing = false;
+    bool contextLost = false;  // the browser took the GPU back
     bool keyDown[256] = {};
     MessageQueue queue;
     double lastSwap = 0;       // when the last frame had been handed to the browser
@@ -85,7 +86,7 @@ void Deactivate() {
 }
 
 void Activate() {
-    if (session.active) return;
+    if (session.active || session.contextLost) return;
     session.active = true;
     Enqueue(MSG{TheWindow(), WM_ACTIVATE, kActive, 0});
 }
@@ -177,6 +178,30 @@ EM_BOOL OnPointerLockError(int, const void*, void*) {
     return EM_TRUE;
 }
 
+// The browser may take the GPU back (a reset, a tab sent away on a phone,
+// memory reclaimed): the game pauses with a line on the page, and when the
+// context comes back our GL layer gives it all it held and play goes on.
+EM_JS(void, ShowContextLost, (int lost), {
+    const line = document.getElementById('notice');
+    line.textContent = lost ? "The graphics were lost: the game goes on when the browser gives them back." : "";
+    line.hidden = !lost;
+});
+
+EM_BOOL OnContextLost(int, const void*, void*) {
+    Deactivate();
+    session.contextLost = true;
+    ShowContextLost(1);
+    return EM_TRUE;  // the browser is to restore it
+}
+
+EM_BOOL OnContextRestored(int, const void*, void*) {
+    session.contextLost = false;
+    web::RestoreGl();
+    ShowContextLost(0);
+    if (session.locked || session.pointerFree) Activate();
+    return EM_TRUE;
+}
+
 EM_BOOL OnBlur(int, const EmscriptenFocusEvent*, void*) {
     Deactivate();
     return EM_FALSE;
@@ -193,6 +218,8 @@ void Listen(bool on) {
     emscripten_set_pointerlockerror_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE,
                                              on ? OnPointerLockError : nullptr);
     emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, on ? OnBlur : nullptr);
+    emscripten_set_webglcontextlost_callback(kCanvas, nullptr, EM_TRUE, on ? OnContextLost : nullptr);
+    emscripten_set_webglcontextrestored_callback(kCanvas, nullptr, EM_TRUE, on ? OnContextRestored : nullptr);
 }
 
 // The page's icon from the game's own icon.bmp, as a PNG the browser takes.

@@ -114,6 +114,12 @@ const pageHooks = `(() => {
   };
 })();`;
 
+// WebGL's drawing buffer kept after each frame is shown, so that the canvas
+// can be read back at any time.
+const keepPixels = `(() => { const get = HTMLCanvasElement.prototype.getContext;
+  HTMLCanvasElement.prototype.getContext = function (type, attributes) {
+    return get.call(this, type, /webgl/.test(type) ? { ...attributes, preserveDrawingBuffer: true } : attributes); };
+})();`;
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
                  '.data': 'application/octet-stream' };
 const served = {};  // path -> gzip size, for the transfer figure
@@ -125,7 +131,8 @@ const server = createServer(async (req, res) => {
   if (path.startsWith('..') || !existsSync(file)) { res.writeHead(404); res.end(); return; }
   let body = readFileSync(file);
   served[path] = gzipSync(body, { level: 9 }).length;
-  if (path === 'index.html') body = Buffer.from(body.toString().replace('<head>', `<head><script>${pageHooks}</script>`));
+  if (path === 'index.html')
+    body = Buffer.from(body.toString().replace('<head>', `<head><script>${pageHooks}${engine === 'webkit' ? keepPixels : ''}</script>`));
   res.writeHead(200, { 'Content-Type': types[extname(file)] || 'application/octet-stream', 'Cache-Control': 'no-store',
                        'Content-Length': body.length });
   // Slow: 64 KiB every 100 ms, a network of about 5 Mbit/s.
@@ -274,10 +281,11 @@ async function webDriverEngine() {
       const steps = type === 'press' ? ['keyDown', 'keyUp'] : [type === 'down' ? 'keyDown' : 'keyUp'];
       return actions({ type: 'key', id: 'keyboard', actions: steps.map(t => ({ type: t, value })) });
     },
-    screenshot: async () => {
-      const found = await call('POST', `${at}/element`, { using: 'css selector', value: '#canvas' });
-      return Buffer.from(await call('GET', `${at}/element/${Object.values(found)[0]}/screenshot`), 'base64');
-    },
+    // WebDriver's snapshots of a WebGL canvas come slower and slower here
+    // (seconds, then minutes): the canvas's own pixels are read instead, its
+    // drawing buffer kept for that (keepPixels).
+    screenshot: async () => Buffer.from((await evaluate(
+      "document.getElementById('canvas').toDataURL('image/png')")).replace(/^data:image\/png;base64,/, ''), 'base64'),
   };
 }
 
@@ -422,6 +430,7 @@ async function command(line) {
 const input = createInterface({ input: process.stdin });
 console.log('ok ready');
 for await (const line of input) {
+  if (process.env.VELDRAKE_DRIVER_LOG) console.error(new Date().toISOString(), 'command', line.slice(0, 120));
   try { console.log((await command(line)).replace(/\n/g, ' ')); } catch (e) { console.log('error ' + String(e.message).replace(/\n/g, ' ')); }
 }
 await finish(0);

@@ -242,6 +242,15 @@ TEST(WebPlay, TheStartClickShowsTheLinuxStartViewAndAShotFiresIntoSilenceWithThe
         << page.Eval("veldrakeMipmaps");
     EXPECT_EQ(page.Eval("document.querySelector('#touch').checkVisibility()"), "false") << "no touch controls";
 
+    // The GPU taken back and given back: the game waits with a line on the
+    // page, then shows the view it left, and plays on.
+    page.Eval("(window.gpu = document.getElementById('canvas').getContext('webgl')"
+              ".getExtension('WEBGL_lose_context')).loseContext()");
+    EXPECT_TRUE(page.AwaitEval("document.querySelector('#notice').checkVisibility()", "true", 5));
+    page.Eval("gpu.restoreContext()");
+    ExpectView(page, 5, 30, "restored");
+    EXPECT_TRUE(page.AwaitEval("document.querySelector('#notice').checkVisibility()", "false", 5));
+
     // Space, or with the pointer free the left button where the pointer is.
     ExpectShotHeard(page, [&] {
         if (engine.locks)
