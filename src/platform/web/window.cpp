@@ -202,6 +202,9 @@ EM_BOOL OnContextRestored(int, const void*, void*) {
     return EM_TRUE;
 }
 
+// The window's own blur only: it is listened for without capture, since
+// with it every element's blur would come here too (the box's button that
+// goes with its box), and on a touch screen no click would resume the game.
 EM_BOOL OnBlur(int, const EmscriptenFocusEvent*, void*) {
     Deactivate();
     return EM_FALSE;
@@ -217,7 +220,7 @@ void Listen(bool on) {
                                               on ? OnPointerLock : nullptr);
     emscripten_set_pointerlockerror_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE,
                                              on ? OnPointerLockError : nullptr);
-    emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, on ? OnBlur : nullptr);
+    emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, on ? OnBlur : nullptr);
     emscripten_set_webglcontextlost_callback(kCanvas, nullptr, EM_TRUE, on ? OnContextLost : nullptr);
     emscripten_set_webglcontextrestored_callback(kCanvas, nullptr, EM_TRUE, on ? OnContextRestored : nullptr);
 }
