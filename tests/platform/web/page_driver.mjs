@@ -8,10 +8,9 @@
 //   webkit    WebKitGTK's MiniBrowser on a private Xvfb, by WebKitWebDriver
 //             (W3C WebDriver over plain HTTP)
 // Commands:
-//   click [X Y] | down [X Y] | up [X Y]  left button at canvas pixel X,Y (or where the pointer is)
+//   click [X Y]                       left button at canvas pixel X,Y (or where the pointer is)
 //   press SELECTOR                    a click at the centre of an element
 //   move DX DY                        relative mouse motion
-//   fan N DX                          N shots with the left button, turning DX pixels after each
 //   key down|up|press NAME            KeyW, Space, Escape, Enter, ArrowLeft...
 //   shot PATH                         the canvas as a binary PPM, 1280 x 720
 //   eval JS                           the value as JSON
@@ -51,34 +50,6 @@ const pageHooks = `(() => {
   console.error = function (...args) { veldrakeErrors.push(args.join(' ')); return logError.apply(this, args); };
   addEventListener('error', e => veldrakeErrors.push(e.message || 'failed to load ' + (e.target.src || e.target)), true);
   addEventListener('unhandledrejection', e => veldrakeErrors.push('unhandled rejection: ' + e.reason));
-  // Each mipmap level uploaded, against the level before it: its texels are
-  // to be the means of the squares they cover (worst: how far one is off).
-  window.veldrakeMipmaps = { checked: 0, worst: 0 };
-  let previous = null;
-  for (const gl of [window.WebGLRenderingContext, window.WebGL2RenderingContext].filter(Boolean)) {
-    const upload = gl.prototype.texImage2D;
-    gl.prototype.texImage2D = function (target, level, internal, w, h, border, format, type, pixels) {
-      const n = { 6406: 1, 6407: 3, 6408: 4, 6409: 1 }[format];
-      if (arguments.length === 9 && n && pixels && pixels.BYTES_PER_ELEMENT === 1) {
-        const before = previous;
-        if (level > 0 && before && before.level === level - 1) {
-          for (let y = 0; y < h; ++y) for (let x = 0; x < w; ++x) {
-            const x0 = Math.floor(x * before.w / w), x1 = Math.max(x0 + 1, Math.floor((x + 1) * before.w / w));
-            const y0 = Math.floor(y * before.h / h), y1 = Math.max(y0 + 1, Math.floor((y + 1) * before.h / h));
-            for (let c = 0; c < n; ++c) {
-              let sum = 0;
-              for (let sy = y0; sy < y1; ++sy) for (let sx = x0; sx < x1; ++sx) sum += before.data[(sy * before.w + sx) * n + c];
-              const off = Math.abs(pixels[(y * w + x) * n + c] - sum / ((y1 - y0) * (x1 - x0)));
-              veldrakeMipmaps.worst = Math.max(veldrakeMipmaps.worst, off);
-            }
-          }
-          ++veldrakeMipmaps.checked;
-        }
-        previous = { level, w, h, data: pixels.slice(0, w * h * n) };
-      }
-      return upload.apply(this, arguments);
-    };
-  }
   window.veldrakeAudioLevels = [];
   window.veldrakeAudioContexts = [];
   const connect = AudioNode.prototype.connect;
@@ -183,7 +154,7 @@ async function startXvfb() {
 }
 
 // Each engine: open(), evaluate(js) -> value, mouse(type, x, y) in viewport
-// pixels, key(type, name), screenshot(clip) -> PNG of the clip or of the canvas element.
+// pixels, key(type, name), screenshot(clip) -> PNG of the canvas's picture (clip), 1280 x 720.
 const engines = {
   async chromium() { return puppeteerEngine({ browser: 'chrome', executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true, args: ['--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
@@ -289,30 +260,6 @@ async function webDriverEngine() {
   };
 }
 
-// The part (x, y, w, h) of an RGBA image as a 1280 x 720 PPM, each pixel the
-// mean of the area it covers (a fullscreen canvas is the screen's size).
-function canvasPpm(image, x0, y0, w, h) {
-  const out = Buffer.alloc(1280 * 720 * 3), sx = w / 1280, sy = h / 720;
-  const spans = (n, s, o, limit) => Array.from({ length: n }, (_, i) => {
-    const a = o + i * s, b = a + s, parts = [];
-    for (let p = Math.floor(a); p < b && p < limit; ++p) parts.push([p, Math.min(b, p + 1) - Math.max(a, p)]);
-    return parts;
-  });
-  const xs = spans(1280, sx, x0, image.width), ys = spans(720, sy, y0, image.height);
-  if (x0 === 0 && y0 === 0 && w === 1280 && h === 720 && image.width === 1280)  // the picture as it is
-    for (let i = 0; i < 1280 * 720; ++i) image.data.copy(out, i * 3, i * 4, i * 4 + 3);
-  else for (let y = 0; y < 720; ++y)
-    for (let x = 0; x < 1280; ++x)
-      for (let c = 0; c < 3; ++c) {
-        let sum = 0, area = 0;
-        for (const [py, wy] of ys[y]) for (const [px, wx] of xs[x]) {
-          sum += image.data[(py * image.width + px) * 4 + c] * wx * wy; area += wx * wy;
-        }
-        out[(y * 1280 + x) * 3 + c] = area ? Math.round(sum / area) : 0;
-      }
-  return Buffer.concat([Buffer.from('P6\n1280 720\n255\n'), out]);
-}
-
 let browser;
 try {
   browser = await engines[engine]();
@@ -325,12 +272,12 @@ async function evaluate(expression) {
 }
 // Where the canvas's picture is on the page (the viewport's pixels), and its
 // pixels per CSS pixel: a fullscreen canvas shows it letterboxed in a box of
-// the screen's shape (object-fit: contain). e: the element's own box.
+// the screen's shape (object-fit: contain).
 async function canvas() {
   const [x, y, w, h] = await evaluate(`(() => { const b = document.getElementById('canvas').getBoundingClientRect();
     return [b.x, b.y, b.width, b.height]; })()`);
   const pw = Math.min(w, h * 16 / 9), ph = pw * 9 / 16;
-  return { x: x + (w - pw) / 2, y: y + (h - ph) / 2, w: pw, h: ph, s: 1280 / pw, e: { x, y, w, h } };
+  return { x: x + (w - pw) / 2, y: y + (h - ph) / 2, w: pw, h: ph, s: 1280 / pw };
 }
 const mouse = { x: 640, y: 360 };
 const fingers = {};
@@ -349,21 +296,13 @@ async function command(line) {
     await browser.mouse('up');
     return 'ok';
   }
-  if (verb === 'click' || verb === 'down' || verb === 'up') {
+  if (verb === 'click') {
     // Whole pixels: the moves that follow are measured from here. Without
     // X and Y, where the pointer is.
     const c = await canvas();
     if (args.length) await moveTo(Math.round(c.x + +args[0] / c.s), Math.round(c.y + +args[1] / c.s));
-    if (verb !== 'up') await browser.mouse('down');
-    if (verb !== 'down') await browser.mouse('up');
-    return 'ok';
-  }
-  if (verb === 'fan') {  // N presses of the left button, each followed by a turn of DX pixels
-    for (let i = 0; i < +args[0]; ++i) {
-      await browser.mouse('down');
-      await browser.mouse('up');
-      await moveTo(mouse.x + +args[1], mouse.y);
-    }
+    await browser.mouse('down');
+    await browser.mouse('up');
     return 'ok';
   }
   if (verb === 'move') {
@@ -375,18 +314,13 @@ async function command(line) {
     for (const step of steps) await browser.key(step, args[1]);
     return 'ok';
   }
-  if (verb === 'shot') {
+  if (verb === 'shot') {  // each engine's screenshot is of the picture, 1280 x 720
     const c = await canvas();
-    const png = await browser.screenshot({ x: c.x, y: c.y, width: c.w, height: c.h });
-    const image = PNG.sync.read(png);
-    // A clipped screenshot is the picture; an element's, the canvas's box.
-    let box = [0, 0, image.width, image.height];
-    if ((image.width !== 1280 || image.height !== 720) && (image.width !== Math.round(c.w) || image.height !== Math.round(c.h))) {
-      const scale = image.width / c.e.w;
-      box = [c.x - c.e.x, c.y - c.e.y, c.w, c.h].map(v => v * scale);
-    }
-    const [x, y, w, h] = box;
-    writeFileSync(rest, canvasPpm(image, x, y, w, h));
+    const image = PNG.sync.read(await browser.screenshot({ x: c.x, y: c.y, width: c.w, height: c.h }));
+    if (image.width !== 1280 || image.height !== 720) return `error the picture came ${image.width} x ${image.height}`;
+    const rgb = Buffer.alloc(1280 * 720 * 3);
+    for (let i = 0; i < 1280 * 720; ++i) image.data.copy(rgb, i * 3, i * 4, i * 4 + 3);
+    writeFileSync(rest, Buffer.concat([Buffer.from('P6\n1280 720\n255\n'), rgb]));
     return 'ok';
   }
   if (verb === 'eval') return 'ok ' + JSON.stringify(await evaluate(rest));
