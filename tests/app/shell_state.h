@@ -10,6 +10,7 @@
 
 #include "app/game_state.h"
 #include "headless_gl.h"
+#include "support/fresh_game.h"
 #include "sound/sound.h"
 #include "platform/fake/fake_audio.h"
 #include "platform/fake/fake_platform.h"
@@ -24,18 +25,5 @@ inline void ResetShell(const char* workingDirectory = kGameData) {
     soundSystem = SoundSystem();
     std::fill(std::begin(shotSounds), std::end(shotSounds), SoundBuffer());
     if (chdir(workingDirectory) != 0) ADD_FAILURE() << "no folder " << workingDirectory;
-    gameWindow = deviceContext = renderingContext = nullptr;
-    fullscreen = false;
-    active = true;
-    done = 0;
-    std::fill(std::begin(keys), std::end(keys), false);
-    lastMouseX = lastMouseY = heading = pitch = 0;
-    playerX = 256.0;
-    playerY = 7.0;
-    playerZ = 256.0;
-    velocityX = velocityZ = frameHeading = yawAngle = cameraX = cameraZ = 0;
-    fireRequested = false;
-    fireCooldown = 0;
-    timer = Timer{};
-    lastFrameTime = frameNow = frameElapsed = 0;
+    ResetGameState();
 }

@@ -12,6 +12,7 @@
 #include "app/startup.h"
 #include "gl_support/gl_window.h"
 #include "sim/frame.h"
+#include "support/fresh_game.h"
 
 namespace {
 
@@ -84,13 +85,9 @@ protected:
     }
 
     void SetUp() override {
-        playerX = 256, playerY = 7, playerZ = 256;
-        velocityX = velocityZ = zeroVelocity = 0;
-        heading = pitch = 0;
-        fireRequested = false;
-        shotDone = true;
-        burstActive = false;
-        std::memset(particles, 0, sizeof particles);
+        const Timer started = timer;
+        ResetGameState();
+        timer = started;
     }
 
     static std::array<int, 3> Centre() { return gltest::Pixel(kCentreX, kCentreY); }
@@ -117,7 +114,7 @@ TEST_F(FrameDrawing, CameraLooksAlongHeadingAndPitchFromEyeHeight) {
         FacingX(200, 250, 262, 4, 16, 0, 1, 0),      // green towards -x
         Flat(254, 258, 244, 248, 0.01, 0, 0, 1),     // blue on the floor 10 units ahead
     });
-    ASSERT_TRUE(RunFrame());
+    RunFrame();
     EXPECT_EQ(Centre(), (std::array<int, 3>{255, 0, 0}));
 
     heading = 90;

@@ -9,21 +9,9 @@
 #include "sim/particles.h"
 #include "sim/random.h"
 #include "sim/shot.h"
+#include "support/fresh_game.h"
 
 namespace {
-
-// A player standing at the start, looking in the given direction, with a
-// shot requested and nothing in flight.
-void Aim(double headingDegrees, double pitchDegrees) {
-    cameraX = -256;
-    cameraZ = -256;
-    frameHeading = headingDegrees;
-    pitch = pitchDegrees;
-    shotDone = true;
-    burstActive = false;
-    fireRequested = true;
-    std::memset(particles, 0, sizeof particles);
-}
 
 bool BurstSlotIsEmpty(int slot) {
     for (int i = 0; i < kParticlesPerBurst; ++i) {
@@ -35,8 +23,7 @@ bool BurstSlotIsEmpty(int slot) {
 }  // namespace
 
 TEST(Shot, LevelShotStaysAtEyeHeight) {
-    shotSlot = 0;
-    Aim(0, 0);
+    AimFromStart(0, 0, 0);
     FireShot();
     EXPECT_TRUE(shotDone);
     EXPECT_FALSE(fireRequested);
@@ -54,8 +41,7 @@ TEST(Shot, LevelShotStaysAtEyeHeight) {
 }
 
 TEST(Shot, SteepShotReachesTheFloorInFiveSteps) {
-    shotSlot = 0;
-    Aim(0, 85);
+    AimFromStart(0, 85, 0);
     FireShot();
     EXPECT_TRUE(burstActive);
     EXPECT_EQ(shotY, 0);
@@ -64,7 +50,7 @@ TEST(Shot, SteepShotReachesTheFloorInFiveSteps) {
     EXPECT_NEAR(shotStepY, -2.286, 0.001);
 
     // Heading 90 shoots towards -x.
-    Aim(90, 85);
+    AimFromStart(90, 85, 0);
     FireShot();
     EXPECT_NEAR(shotX, 255, 1e-6);
     EXPECT_NEAR(shotZ, 256, 1e-6);
@@ -72,8 +58,7 @@ TEST(Shot, SteepShotReachesTheFloorInFiveSteps) {
 
 TEST(Shot, RingOfFortyFiveSlots) {
     // The 45th shot: the burst goes into slot 0, one past the sound's slot 44.
-    shotSlot = 44;
-    Aim(0, 85);
+    AimFromStart(0, 85, 44);
     FireShot();
     EXPECT_EQ(shotSlot, 0);
     EXPECT_FALSE(BurstSlotIsEmpty(0));
@@ -81,7 +66,7 @@ TEST(Shot, RingOfFortyFiveSlots) {
     EXPECT_TRUE(BurstSlotIsEmpty(1));
 
     // The 46th writes slot 1.
-    Aim(0, 85);
+    AimFromStart(0, 85, 0);
     FireShot();
     EXPECT_EQ(shotSlot, 1);
     EXPECT_FALSE(BurstSlotIsEmpty(1));
@@ -101,8 +86,7 @@ TEST(Shot, RingOfFortyFiveSlots) {
 TEST(Shot, TraceStopsAfterTenThousandAndOneSteps) {
     // A tiny step in open floor space (z 50 passes below every maze wall)
     // reaches x 110.01 after 10001 steps, far from anything it could touch.
-    std::memset(particles, 0, sizeof particles);
-    burstActive = false;
+    ResetGameState();
     shotSlot = 3;
     shotX = 10, shotY = 10, shotZ = 50;
     shotStepX = 0.01, shotStepY = 0, shotStepZ = 0;
@@ -134,38 +118,50 @@ TEST(Shot, BurstsDrawTheWindowsRuntimesNumbersOnEveryBuild) {
     EXPECT_EQ(highest, kRandMax);
 }
 
-TEST(Shot, BurstsRepeatFromRunToRunAndDrawInOrder) {
-    // The generator starts as if seeded with 1: every run draws the same
-    // numbers, so the n-th burst has the same shape.
-    SeedRand(1);
-    int draws[900];
-    for (int& d : draws) d = Rand();
+TEST(Shot, BurstSpreadsAroundTheHitAlongTheShotAndRepeatsFromRunToRun) {
     SeedRand(1);
     shotX = 1, shotY = 2, shotZ = 3;
     shotStepX = 0, shotStepY = -0.1, shotStepZ = 0.2;
     shotSlot = 7;
     SpawnImpactBurst();
-    // 899 draws: 19 for the big puff, 20 for each other particle.
-    EXPECT_EQ(Rand(), draws[899]);
+    // Every burst takes the same number of draws, so the n-th burst of a
+    // run has the same shape whatever came before it.
+    const int next = Rand();
+    SeedRand(1);
+    for (int i = 0; i < 899; ++i) Rand();
+    EXPECT_EQ(Rand(), next);
 
-    const Particle& big = particles[0][7];
-    EXPECT_EQ(big.size, 2);
-    EXPECT_EQ(big.cornerX[0], (draws[0] % 50 - 25) / 75.0);
-    EXPECT_EQ(big.cornerZ[2], (draws[8] % 50 - 25) / 75.0);
-    EXPECT_EQ(big.angleX, draws[9] % 360);
-    EXPECT_EQ(big.spinZ, (draws[14] % 50 - 25) / 5.0);
-    EXPECT_EQ(big.fade, (draws[15] % 100) / 5000.0 + 0.019999999552965164);
-    EXPECT_EQ(big.life, 1);
-    EXPECT_EQ(big.posZ, 3);
-    // The spread's lengths go into sin and cos as radians.
-    const double a = draws[16] % 360, c = draws[17] % 360, s = (draws[18] % 100) / 500.0;
-    const double r = Length2D(a, c);
-    EXPECT_EQ(big.velX, std::sin(std::sqrt(a * a + r * r)) * s);
-    EXPECT_EQ(big.velY, std::cos(std::sqrt(a * a + r * r)) * s - 0.1);
-    EXPECT_EQ(big.velZ, std::cos(std::sqrt(c * c + r * r)) * s + 0.2);
-    // Every other particle starts with its size.
-    EXPECT_EQ(particles[1][7].size, (draws[19] % 25 + 25) / 50.0);
-    EXPECT_EQ(particles[44][7].size, (draws[19 + 43 * 20] % 25 + 25) / 50.0);
+    EXPECT_EQ(particles[0][7].size, 2) << "one big puff";
+    int headedBack = 0, headedOn = 0, spreadSideways = 0;
+    for (int i = 0; i < kParticlesPerBurst; ++i) {
+        SCOPED_TRACE(i);
+        const Particle& p = particles[i][7];
+        EXPECT_EQ(p.life, 1);
+        EXPECT_EQ(p.posX, 1);
+        EXPECT_EQ(p.posY, 2);
+        EXPECT_EQ(p.posZ, 3);
+        if (i > 0) {
+            EXPECT_GE(p.size, 0.5);
+            EXPECT_LT(p.size, 1);
+        }
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_LE(std::fabs(p.cornerX[c]), 1 / 3.0);
+            EXPECT_LE(std::fabs(p.cornerZ[c]), 1 / 3.0);
+        }
+        // Gone within 25 to 50 frames.
+        EXPECT_GE(p.fade, 0.0199);
+        EXPECT_LT(p.fade, 0.04);
+        // Scattered by less than 0.2 a frame around the shot's own step.
+        EXPECT_LT(std::fabs(p.velX - shotStepX), 0.2);
+        EXPECT_LT(std::fabs(p.velY - shotStepY), 0.2);
+        EXPECT_LT(std::fabs(p.velZ - shotStepZ), 0.2);
+        headedBack += p.velZ < shotStepZ - 0.02;
+        headedOn += p.velZ > shotStepZ + 0.02;
+        spreadSideways += std::fabs(p.velX) > 0.02;
+    }
+    EXPECT_GT(headedBack, 5);
+    EXPECT_GT(headedOn, 5);
+    EXPECT_GT(spreadSideways, 10);
 
     // A second burst made the same way is identical.
     static Particle first[kParticlesPerBurst][kBurstSlots];
