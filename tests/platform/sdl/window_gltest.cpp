@@ -159,29 +159,9 @@ TEST_F(RealWindow, XInputArrivesAsWindowMessagesWithVirtualKeyCodes) {
         EXPECT_TRUE(Received(CollectUntil(plat::WM_KEYUP, key.code, true), plat::WM_KEYUP, key.code));
     }
 
-    // However quickly a key is released, the queue looks empty once between
-    // its down and its up, so an idle step sees it held.
-    ASSERT_TRUE(xtest::Xdo("key --delay 0" + target + "space"));
-    auto taken = CollectUntil(plat::WM_KEYDOWN, plat::VK_SPACE, true);
-    ASSERT_TRUE(Received(taken, plat::WM_KEYDOWN, plat::VK_SPACE));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the release has arrived by now
-    plat::MSG next{};
-    EXPECT_FALSE(plat::PeekMessage(&next));
-    EXPECT_TRUE(Received(CollectUntil(plat::WM_KEYUP, plat::VK_SPACE, true), plat::WM_KEYUP, plat::VK_SPACE));
-
-    // Mouse moves merge as they queue: the latest place is reported once,
-    // after a key that came between them.
-    ASSERT_TRUE(xtest::Xdo("mousemove" + target + "100 100 keydown" + target + "a mousemove" + target +
-                           "120 130 mousemove" + target + "140 150"));
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    taken.clear();
-    for (plat::MSG m{}; plat::PeekMessage(&m);) taken.push_back(m);
-    ASSERT_EQ(taken.size(), 2u);
-    EXPECT_EQ(taken[0].message, plat::WM_KEYDOWN);
-    EXPECT_EQ(taken[1].message, plat::WM_MOUSEMOVE);
-    EXPECT_EQ(taken[1].lParam, plat::MakeLParam(140, 150));
-    ASSERT_TRUE(xtest::Xdo("keyup" + target + "a"));
-    CollectUntil(plat::WM_KEYUP);
+    // (The queue's merging of moves and its held-back release are the
+    // MessageQueue table's; here, only that X input reaches it.)
+    std::vector<plat::MSG> taken;
 
     // A warp is reported later as a move to the new place, in client pixels.
     ASSERT_TRUE(plat::SetCursorPos(123, 234));
@@ -191,14 +171,14 @@ TEST_F(RealWindow, XInputArrivesAsWindowMessagesWithVirtualKeyCodes) {
     EXPECT_EQ(taken.back().lParam, plat::MakeLParam(123, 234));
 
     // Only the left button fires: the right and middle ones come to nothing.
-    ASSERT_TRUE(xtest::Xdo("click" + target + "3 click" + target + "2 click" + target + "1"));
-    taken = CollectUntil(plat::WM_LBUTTONDOWN);
-    ASSERT_FALSE(taken.empty());
-    EXPECT_EQ(taken.back().message, plat::WM_LBUTTONDOWN);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    for (plat::MSG m{}; plat::PeekMessage(&m);) taken.push_back(m);
+    // X keeps the order, so everything from the clicks is in before the key.
+    ASSERT_TRUE(xtest::Xdo("click" + target + "3 click" + target + "2 click" + target + "1 keydown" + target + "F1"));
+    taken = CollectUntil(plat::WM_KEYDOWN, plat::VK_F1, true);
+    ASSERT_TRUE(Received(taken, plat::WM_KEYDOWN, plat::VK_F1));
     const auto fires = [](const plat::MSG& m) { return m.message == plat::WM_LBUTTONDOWN; };
     EXPECT_EQ(std::count_if(taken.begin(), taken.end(), fires), 1);
+    ASSERT_TRUE(xtest::Xdo("keyup" + target + "F1"));
+    CollectUntil(plat::WM_KEYUP, plat::VK_F1, true);
 
     // A window manager's close becomes the close message; the window stays
     // until the game tears it down.
@@ -234,8 +214,9 @@ TEST_F(RealWindow, TeardownLeavesNoWindowBehind) {
     EXPECT_EQ(gameWindow, nullptr);
     EXPECT_EQ(deviceContext, nullptr);
     EXPECT_EQ(renderingContext, nullptr);
-    XSync(x, False);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (xtest::FindByTitle(x, DefaultRootWindow(x), "Veldrake") != 0 && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(xtest::FindByTitle(x, DefaultRootWindow(x), "Veldrake"), 0u);
 }
 
