@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -219,42 +220,36 @@ void GameSession::MotionFlood(int moves) const {
     XSync(x, False);
 }
 
-// Moves the pointer `pixels` along one axis (0: x, 1: y; towards the low
-// bound when negative) in steps inside the game's 10..370 box. At a bound one
-// pixel more makes the game warp the pointer to the other bound, which it
-// credits as no motion. The game merges waiting moves, and moves merged over
-// more than 300 pixels read as a warp; so each step waits until the game has
-// shown it (the view changes, or the pointer is warped back into the box),
-// steps are at most 150 pixels, and the one after a warp only 40, so that
-// merged with the warp's own move it still reads as a warp.
-void GameSession::Sweep(int pixels, int axis) {
+// Each step waits until the game has shown it (the view changes, or the
+// pointer is warped back into the box): moves the game merged over more than
+// 300 pixels would read as a warp.
+void Sweep(GameSession& game, int pixels, int axis) {
     bool warped = false;
     for (int moves = 0; pixels != 0 && moves < 1000; ++moves) {
-        const int step = warped ? 40 : 150;
-        std::array<int, 2> at = Pointer();
-        const Image before = Screenshot();
-        int& p = at[axis];
-        const int d = pixels < 0 ? std::min({step, -pixels, p - 10}) : std::min({step, pixels, 370 - p});
-        warped = d == 0;
-        if (pixels < 0) {
-            pixels += d;
-            p = warped ? 9 : p - d;
-        } else {
-            pixels -= d;
-            p = warped ? 371 : p + d;
-        }
-        MoveMouse(at[0], at[1]);
+        std::array<int, 2> at = game.Pointer();
+        const Image before = game.Screenshot();
+        at[axis] += SweepStep(at[axis], &pixels, &warped);
+        game.MoveMouse(at[0], at[1]);
         for (double waited = 0; waited < 5; waited += 0.02) {
-            Pause(0.02);
-            const int now = Pointer()[axis];
-            if (warped ? now >= 10 && now <= 370 : Difference(before, Screenshot()) > 0.5) break;
+            game.Pause(0.02);
+            const int now = game.Pointer()[axis];
+            if (warped ? now >= 10 && now <= 370 : Difference(before, game.Screenshot()) > 0.5) break;
         }
     }
 }
 
-void GameSession::TurnLeft(double degrees) { Sweep(-static_cast<int>(std::lround(degrees * 8)), 0); }
+int SweepStep(int at, int* pixels, bool* warped) {
+    const int step = *warped ? 40 : 150;
+    const int sign = *pixels < 0 ? -1 : 1;
+    const int d = std::min({step, sign * *pixels, sign < 0 ? at - 10 : 370 - at});
+    *warped = d == 0;
+    *pixels -= sign * d;
+    return sign * (*warped ? 1 : d);
+}
 
-void GameSession::TiltDown(double degrees) { Sweep(static_cast<int>(std::lround(degrees * 8)), 1); }
+void GameSession::TurnLeft(double degrees) { Sweep(*this, -static_cast<int>(std::lround(degrees * 8)), 0); }
+
+void GameSession::TiltDown(double degrees) { Sweep(*this, static_cast<int>(std::lround(degrees * 8)), 1); }
 
 void GameSession::Pause(double seconds) const {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
@@ -286,24 +281,11 @@ Image GameSession::Screenshot() const {
     return image;
 }
 
-double GameSession::AwaitView(const Image& expected, double seconds, Image* screen) const {
-    double off = 255;
-    for (double waited = 0; waited < seconds && off >= 1.0; waited += 0.1) {
-        Pause(0.1);
-        *screen = Screenshot();
-        off = Difference(*screen, expected);
-    }
-    return off;
-}
-
-bool GameSession::AwaitStill(double seconds) const {
-    Image previous = Screenshot();
-    for (double waited = 0; waited < seconds; waited += 0.3) {
-        Pause(0.3);
-        Image now = Screenshot();
-        const bool still = Difference(previous, now) < 0.3;
-        previous = std::move(now);
-        if (still) return true;
+bool GameSession::AwaitDrawn(double seconds) const {
+    for (double deadline = Now() + seconds; Now() < deadline; Pause(0.05)) {
+        const Image screen = Screenshot();
+        for (std::size_t i = 0; i < screen.rgb.size(); i += 3 * 97)
+            if (screen.rgb[i] | screen.rgb[i + 1] | screen.rgb[i + 2]) return true;
     }
     return false;
 }
@@ -336,8 +318,10 @@ bool GameSession::KeyInWindow(const std::string& title, const std::string& key) 
     unsigned long box = 0;
     for (double deadline = Now() + 5; !box && Now() < deadline; Pause(0.02))
         box = FindWindow(static_cast<Display*>(x_), title);
-    if (!box) return false;
-    return Xdo("key --window " + std::to_string(box) + " " + key);
+    if (!box || !Xdo("key --window " + std::to_string(box) + " " + key)) return false;
+    for (double deadline = Now() + 5; Now() < deadline; Pause(0.02))
+        if (FindWindow(static_cast<Display*>(x_), title) != box) return true;
+    return false;
 }
 
 std::vector<unsigned long> GameSession::WindowIcon() const {
@@ -409,6 +393,63 @@ double Difference(const Image& a, const Image& b) {
     return n ? sum / (3.0 * n) : 255;
 }
 
+std::array<double, 3> Mean(const Image& image, int x0, int y0, int x1, int y1) {
+    std::array<double, 3> sum = {0, 0, 0};
+    long n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x, ++n)
+            for (int c = 0; c < 3; ++c) sum[c] += image.At(x, y)[c];
+    for (double& c : sum) c /= n ? n : 1;
+    return sum;
+}
+
+double Brightness(const Image& image, int x0, int y0, int x1, int y1) {
+    const auto mean = Mean(image, x0, y0, x1, y1);
+    return (mean[0] + mean[1] + mean[2]) / 3;
+}
+
+void Keep(const Image& image, const std::string& name) {
+    if (const char* dir = std::getenv("VELDRAKE_E2E_SHOTS")) image.SavePpm(std::string(dir) + "/" + name + ".ppm");
+}
+
+double MostGain(const Image& before, const Image& after) {
+    double most = 0;
+    for (int y = 0; y < std::min(before.height, after.height); y += 2)
+        for (int x = 0; x < std::min(before.width, after.width); x += 2) {
+            const auto p = before.At(x, y), q = after.At(x, y);
+            most = std::max(most, (q[0] + q[1] + q[2] - p[0] - p[1] - p[2]) / 3.0);
+        }
+    return most;
+}
+
+double Capture::SecondsAt(std::uintmax_t bytes) const {
+    return frameBytes && rate && bytes > dataStart ? double(bytes - dataStart) / frameBytes / rate : 0;
+}
+
+std::uintmax_t GameSession::Recorded() const {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(audioPath_, error);
+    return error ? 0 : size;
+}
+
+bool GameSession::AwaitHeard(std::uintmax_t from, double seconds) const {
+    for (double deadline = Now() + seconds; Now() < deadline; Pause(0.1)) {
+        Capture heard;
+        if (!ReadCapture(audioPath_, &heard)) continue;
+        for (const auto& [at, level] : heard.Blocks())
+            if (at >= heard.SecondsAt(from) && level > 0.02) return true;
+    }
+    return false;
+}
+
+Levels Capture::Blocks() const {
+    Levels levels;
+    const size_t window = static_cast<size_t>(rate / 100);
+    for (size_t start = 0; window && start + window <= samples.size(); start += window)
+        levels.emplace_back(double(start) / rate, Rms(double(start) / rate, double(start + window) / rate));
+    return levels;
+}
+
 double Capture::Rms(double fromSeconds, double toSeconds) const {
     size_t from = static_cast<size_t>(std::max(0.0, fromSeconds) * rate);
     size_t to = std::min(samples.size(), static_cast<size_t>(std::max(0.0, toSeconds) * rate));
@@ -462,6 +503,8 @@ bool ReadCapture(const std::string& path, Capture* capture) {
             size_t end = (size == 0 || body + size > bytes.size()) ? bytes.size() : body + size;
             if (channels == 0 || (bits != 16 && bits != 32)) return false;
             size_t frame = channels * bits / 8;
+            capture->dataStart = body;
+            capture->frameBytes = frame;
             for (size_t p = body; p + frame <= end; p += frame) {
                 double sum = 0;
                 for (unsigned c = 0; c < channels; ++c) {
