@@ -21,6 +21,7 @@
 //   reload                            the page again, as the browser's reload
 //   finger N FX FY SELECTOR           (Chromium, touch) finger N down at that share of an element's box
 //   finger N by DX DY | lift N        finger N moved by DX, DY page pixels, in steps; lifted
+//   cancel N                          finger N's touch cancelled by the browser (a system gesture)
 //   quit
 // Usage: node page_driver.mjs FOLDER [QUERY] [SCREENxW] [SCREENxH] [WINDOW] [FLAGS]
 //   WINDOW: the page's size and pixel ratio, WxH@R (1280x720@1); FLAGS:
@@ -194,6 +195,10 @@ async function puppeteerEngine(options) {
   return {
     reload: () => page.reload({ waitUntil: 'load' }),
     touchStart: (x, y) => page.touchscreen.touchStart(x, y),
+    touchCancel: async handle => {  // a cancel names no finger: every touch goes
+      await cdp.send('Input.dispatchTouchEvent', { type: 'touchCancel', touchPoints: [] });
+      page.touchscreen.removeHandle(handle);
+    },
     evaluate: js => page.evaluate(js),
     mouse: (type, x, y) => type === 'move' ? page.mouse.move(x, y) : page.mouse[type]({ button: 'left' }),
     key: (type, name) => page.keyboard[type](keys[name] || name),
@@ -351,6 +356,11 @@ async function command(line) {
     const [x, y] = await evaluate(`(() => { const b = document.querySelector(${JSON.stringify(selector)}).getBoundingClientRect();
       return [b.x + b.width * ${+args[1]}, b.y + b.height * ${+args[2]}]; })()`);
     fingers[n] = { x, y, handle: await browser.touchStart(x, y) };
+    return 'ok';
+  }
+  if (verb === 'cancel') {
+    await browser.touchCancel(fingers[args[0]].handle);
+    delete fingers[args[0]];
     return 'ok';
   }
   if (verb === 'lift') {

@@ -114,12 +114,9 @@ bool PageSession::AwaitEval(const std::string& expression, const std::string& ex
     return true;
 }
 
-// As GameSession's sweep on Linux, in movements: the game holds its cursor
-// inside 10..370 (it starts at 320, 240) and credits the move past a bound,
-// which it undoes by warping, as no motion; so each step stops at the bound
-// and the next crosses it by one pixel. Each waits until the game has seen
-// it (two frames later): moves piled up within one frame would carry the
-// cursor past the canvas's edge, where it stops.
+// As GameSession's sweep (e2e::SweepStep), in movements. Each waits until
+// the game has seen it (two frames later): moves piled up within one frame
+// would carry the cursor past the canvas's edge, where it stops.
 void PageSession::DragLeft(double degrees) {
     constexpr int kStroke = 480;  // pixels, across a part of the picture
     for (int left = static_cast<int>(std::lround(degrees * 8)); left != 0;) {
@@ -134,12 +131,8 @@ void PageSession::DragLeft(double degrees) {
 void PageSession::Sweep(int pixels, int axis, const std::string& verb) {
     bool warped = false;
     for (int moves = 0; pixels != 0 && moves < 1000; ++moves) {
-        const int step = warped ? 40 : 150;
         int& p = cursor_[axis];
-        const int d = pixels < 0 ? std::min({step, -pixels, p - 10}) : std::min({step, pixels, 370 - p});
-        warped = d == 0;
-        const int move = pixels < 0 ? (warped ? -1 : -d) : (warped ? 1 : d);
-        pixels -= pixels < 0 ? -d : d;
+        const int move = e2e::SweepStep(p, &pixels, &warped);
         p = warped ? (move < 0 ? 370 : 10) : p + move;
         const std::string shown = Eval("window.veldrakeFramesShown");
         Command(axis ? verb + " 0 " + std::to_string(move) : verb + " " + std::to_string(move) + " 0");
@@ -162,29 +155,6 @@ e2e::Image PageSession::Screenshot() {
     in.read(reinterpret_cast<char*>(image.rgb.data()), static_cast<std::streamsize>(image.rgb.size()));
     if (magic != "P6" || !in) image = e2e::Image();
     return image;
-}
-
-double PageSession::AwaitView(const e2e::Image& expected, double seconds, e2e::Image* screen, double bound) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    double off = 255;
-    do {
-        *screen = Screenshot();
-        off = e2e::Difference(*screen, expected);
-    } while (off >= bound && std::chrono::steady_clock::now() < end);
-    return off;
-}
-
-bool PageSession::AwaitStill(double seconds) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    e2e::Image previous = Screenshot();
-    do {  // at least one look, however slow the screenshots
-        Pause(0.3);
-        e2e::Image now = Screenshot();
-        const bool still = e2e::Difference(previous, now) < 0.3;
-        previous = std::move(now);
-        if (still) return true;
-    } while (std::chrono::steady_clock::now() < end);
-    return false;
 }
 
 std::string PageSession::MessageBox() {

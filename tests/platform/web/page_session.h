@@ -53,10 +53,6 @@ public:
     void DragLeft(double degrees);
 
     e2e::Image Screenshot();  // the canvas, 1280 x 720
-    // As GameSession's: the screen comes to show `expected` (mean difference
-    // under `bound`) or `seconds` pass; the difference at the end.
-    double AwaitView(const e2e::Image& expected, double seconds, e2e::Image* screen, double bound = 1.0);
-    bool AwaitStill(double seconds);
 
     // The open message box as "caption|text|buttons", empty while none is shown.
     std::string MessageBox();
