@@ -16,8 +16,8 @@ namespace fake {
 
 // One recorded audio call: `name` as in audio.h ("OpenAudioDevice",
 // "CreateAudioOutput", "CreateVoice", "LockVoice", "UnlockVoice", "PlayVoice",
-// "RestoreVoice", "SetVoiceVolume", ...); `voice` the handle it was given;
-// `value` the number it passed (rate, byte count, hz, volume, pan, loop flag).
+// "RestoreVoice", ...); `voice` the handle it was given;
+// `value` the number it passed (rate, byte count, hz, loop flag).
 struct AudioCall {
     std::string name;
     plat::Voice voice = nullptr;
@@ -36,8 +36,6 @@ struct FakeVoice {
     bool lost = false;     // Play refuses, status reports it, Restore clears it and spoils the memory
     bool released = false;
     std::uint32_t frequency = 0;
-    long volume = 0;
-    long pan = 0;
 };
 
 // Byte a restored voice's memory holds until it is written again.
