@@ -171,6 +171,17 @@ bool AwaitStill(Session& session, double seconds) {
     return false;
 }
 
+// Until the screen differs from what it showed at the call: true once the
+// view has moved, however few frames a loaded machine draws.
+template <typename Session>
+bool AwaitChange(Session& session, double seconds) {
+    const Image first = session.Screenshot();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end)
+        if (Difference(first, session.Screenshot()) > 0.5) return true;
+    return false;
+}
+
 // The screen comes to show the frame the game's own code draws at this
 // heading and pitch from the start, and not the view 20 degrees off. Returns
 // the screen, kept as `name`.
