@@ -428,10 +428,10 @@ TEST(WebPage, OnATouchScreenThePadWalksADragTurnsTheButtonFiresAndPauseEnds) {
             page.Eval("window.dispatchEvent(new FocusEvent('blur'))");
         else
             Tap(page, "#pause");
-        ASSERT_TRUE(page.AwaitEval("document.querySelector('#paused').checkVisibility()", "true", 5));
+        ASSERT_TRUE(page.AwaitEval("document.querySelector('#paused').checkVisibility()", "true", 15));
         EXPECT_TRUE(Paused(page));
         Tap(page, "#paused .go-on");
-        EXPECT_TRUE(page.AwaitEval("document.querySelector('#paused').checkVisibility()", "false", 5));
+        EXPECT_TRUE(page.AwaitEval("document.querySelector('#paused').checkVisibility()", "false", 15));
         EXPECT_TRUE(Drawing(page)) << "Go on plays on";
     }
     Tap(page, "#pause");
