@@ -196,7 +196,7 @@ async function puppeteerEngine(options) {
     reload: () => page.reload({ waitUntil: 'load' }),
     touchStart: (x, y) => page.touchscreen.touchStart(x, y),
     touchCancel: async handle => {  // a cancel names no finger: every touch goes
-      await cdp.send('Input.dispatchTouchEvent', { type: 'touchCancel', touchPoints: [] });
+      await page._client().send('Input.dispatchTouchEvent', { type: 'touchCancel', touchPoints: [] });
       page.touchscreen.removeHandle(handle);
     },
     evaluate: js => page.evaluate(js),
