@@ -93,6 +93,7 @@ PageSession::~PageSession() {
 
 std::string PageSession::Command(const std::string& line) {
     if (driver_ <= 0) return "error no driver";
+    if (line == "reload") cursor_[0] = 320, cursor_[1] = 240;  // a new game's cursor
     const std::string sent = line + "\n";
     if (write(to_, sent.data(), sent.size()) != static_cast<ssize_t>(sent.size())) return "error write";
     std::string answer;
