@@ -458,6 +458,7 @@ TEST(WebPage, OnATouchScreenEachPartOfThePadWalksAsItsKeys) {
         for (const bool pad : {true, false}) {
             page.Command("reload");
             TapToPlay(page);
+            ExpectView(page, 5, 30, "pad-first");  // playing: the drag turns it
             page.DragLeft(-5);
             ExpectView(page, 0, 30, "pad-start");
             if (pad)
