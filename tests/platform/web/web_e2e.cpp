@@ -450,8 +450,8 @@ TEST(WebPage, OnATouchScreenEachPartOfThePadWalksAsItsKeys) {
         const char* name;
         const char* at;  // share of the pad's box
         std::vector<const char*> keys;
-    } parts[] = {{"back", "0.5 0.9", {"KeyS"}}, {"left", "0.1 0.5", {"KeyA"}}, {"right", "0.9 0.5", {"KeyD"}},
-                 {"forward and left", "0.15 0.15", {"KeyW", "KeyA"}}};
+    } parts[] = {{"back", "0.5 0.8", {"KeyS"}}, {"left", "0.2 0.5", {"KeyA"}}, {"right", "0.8 0.5", {"KeyD"}},
+                 {"forward and left", "0.25 0.25", {"KeyW", "KeyA"}}};
     for (const auto& part : parts) {
         SCOPED_TRACE(part.name);
         Image seen[2];
