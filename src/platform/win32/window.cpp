@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/data_file.h"
+#include "platform/win32/entry_points.h"
 
 // The system's headers map these names to their ANSI or wide entry points;
 // here they are the game's own functions, which call the ANSI ones.
@@ -31,6 +32,13 @@
 #undef DefWindowProc
 
 namespace plat {
+
+namespace win32 {
+void* (*glProcAddress)(const char*) = [](const char* name) {
+    return reinterpret_cast<void*>(::wglGetProcAddress(name));
+};
+}  // namespace win32
+
 namespace {
 
 static_assert(sizeof(PixelFormatDescriptor) == sizeof(PIXELFORMATDESCRIPTOR),
@@ -143,13 +151,35 @@ bool SetPixelFormat(Handle deviceContext, int format, const PixelFormatDescripto
     return ::SetPixelFormat(ContextOf(deviceContext), format, &system) != 0;
 }
 
+namespace {
+Handle swapIntervalSetFor = nullptr;  // the context already asked not to wait for the display
+
+// Most drivers hold each SwapBuffers to the display's period by default,
+// which would pace the game at the display's rate (48 steps a second at
+// 144 Hz) instead of its own 15 ms. Where the driver has no swap control,
+// it keeps its own default.
+void AskForNoSwapWait() {
+    using SwapInterval = BOOL(WINAPI*)(int);
+    const auto setInterval = reinterpret_cast<SwapInterval>(win32::glProcAddress("wglSwapIntervalEXT"));
+    if (setInterval) setInterval(0);
+}
+}  // namespace
+
 Handle wglCreateContext(Handle deviceContext) { return ::wglCreateContext(ContextOf(deviceContext)); }
 bool wglMakeCurrent(Handle deviceContext, Handle renderingContext) {
-    return ::wglMakeCurrent(ContextOf(deviceContext), static_cast<HGLRC>(renderingContext)) != 0;
+    if (!::wglMakeCurrent(ContextOf(deviceContext), static_cast<HGLRC>(renderingContext))) return false;
+    if (renderingContext && renderingContext != swapIntervalSetFor) {
+        swapIntervalSetFor = renderingContext;
+        AskForNoSwapWait();
+    }
+    return true;
 }
-bool wglDeleteContext(Handle renderingContext) { return ::wglDeleteContext(static_cast<HGLRC>(renderingContext)) != 0; }
+bool wglDeleteContext(Handle renderingContext) {
+    if (renderingContext == swapIntervalSetFor) swapIntervalSetFor = nullptr;
+    return ::wglDeleteContext(static_cast<HGLRC>(renderingContext)) != 0;
+}
 
-void* wglGetProcAddress(const char* name) { return reinterpret_cast<void*>(::wglGetProcAddress(name)); }
+void* wglGetProcAddress(const char* name) { return win32::glProcAddress(name); }
 
 bool SwapBuffers(Handle deviceContext) { return ::SwapBuffers(ContextOf(deviceContext)) != 0; }
 
