@@ -31,21 +31,19 @@ float Axis(SDL_GameController* pad, SDL_GameControllerAxis axis) {
     return std::max(-1.0f, SDL_GameControllerGetAxis(pad, axis) / 32767.0f);
 }
 
+const struct {
+    SDL_GameControllerButton button;
+    bool PadState::*held;
+} kButtons[] = {{SDL_CONTROLLER_BUTTON_A, &PadState::south},       {SDL_CONTROLLER_BUTTON_BACK, &PadState::back},
+                {SDL_CONTROLLER_BUTTON_START, &PadState::start},   {SDL_CONTROLLER_BUTTON_DPAD_UP, &PadState::up},
+                {SDL_CONTROLLER_BUTTON_DPAD_DOWN, &PadState::down}, {SDL_CONTROLLER_BUTTON_DPAD_LEFT, &PadState::left},
+                {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, &PadState::right}};
+
 PadState StateOf(SDL_GameController* pad) {
-    const auto button = [pad](SDL_GameControllerButton b) { return SDL_GameControllerGetButton(pad, b) != 0; };
-    PadState state;
-    state.leftX = Axis(pad, SDL_CONTROLLER_AXIS_LEFTX);
-    state.leftY = Axis(pad, SDL_CONTROLLER_AXIS_LEFTY);
-    state.rightX = Axis(pad, SDL_CONTROLLER_AXIS_RIGHTX);
-    state.rightY = Axis(pad, SDL_CONTROLLER_AXIS_RIGHTY);
-    state.rightTrigger = Axis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
-    state.south = button(SDL_CONTROLLER_BUTTON_A);
-    state.back = button(SDL_CONTROLLER_BUTTON_BACK);
-    state.start = button(SDL_CONTROLLER_BUTTON_START);
-    state.up = button(SDL_CONTROLLER_BUTTON_DPAD_UP);
-    state.down = button(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
-    state.left = button(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
-    state.right = button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+    PadState state{Axis(pad, SDL_CONTROLLER_AXIS_LEFTX), Axis(pad, SDL_CONTROLLER_AXIS_LEFTY),
+                   Axis(pad, SDL_CONTROLLER_AXIS_RIGHTX), Axis(pad, SDL_CONTROLLER_AXIS_RIGHTY),
+                   Axis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT)};
+    for (const auto& [button, held] : kButtons) state.*held = SDL_GameControllerGetButton(pad, button) != 0;
     return state;
 }
 

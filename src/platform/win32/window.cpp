@@ -251,21 +251,19 @@ bool PadsReadable() {
 
 float Stick(std::int16_t value) { return std::max(-1.0f, value / 32767.0f); }
 
+const struct {
+    WORD mask;
+    bool PadState::*held;
+} kButtons[] = {{XINPUT_GAMEPAD_A, &PadState::south},        {XINPUT_GAMEPAD_BACK, &PadState::back},
+                {XINPUT_GAMEPAD_START, &PadState::start},    {XINPUT_GAMEPAD_DPAD_UP, &PadState::up},
+                {XINPUT_GAMEPAD_DPAD_DOWN, &PadState::down}, {XINPUT_GAMEPAD_DPAD_LEFT, &PadState::left},
+                {XINPUT_GAMEPAD_DPAD_RIGHT, &PadState::right}};
+
 PadState StateOf(const win32::PadReading& reading) {
-    const auto button = [&reading](WORD mask) { return (reading.buttons & mask) != 0; };
-    PadState state;
-    state.leftX = Stick(reading.leftX);
-    state.leftY = -Stick(reading.leftY);  // XInput's up is positive, the mapping's down
-    state.rightX = Stick(reading.rightX);
-    state.rightY = -Stick(reading.rightY);
-    state.rightTrigger = reading.rightTrigger / 255.0f;
-    state.south = button(XINPUT_GAMEPAD_A);
-    state.back = button(XINPUT_GAMEPAD_BACK);
-    state.start = button(XINPUT_GAMEPAD_START);
-    state.up = button(XINPUT_GAMEPAD_DPAD_UP);
-    state.down = button(XINPUT_GAMEPAD_DPAD_DOWN);
-    state.left = button(XINPUT_GAMEPAD_DPAD_LEFT);
-    state.right = button(XINPUT_GAMEPAD_DPAD_RIGHT);
+    // XInput's up is positive, the mapping's down.
+    PadState state{Stick(reading.leftX), -Stick(reading.leftY), Stick(reading.rightX), -Stick(reading.rightY),
+                   reading.rightTrigger / 255.0f};
+    for (const auto& [mask, held] : kButtons) state.*held = (reading.buttons & mask) != 0;
     return state;
 }
 

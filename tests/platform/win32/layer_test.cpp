@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "gl_support/gl_window.h"
 #include "platform/win32/entry_points.h"
 #include "platform/window.h"
 
@@ -42,15 +43,7 @@ GlWindow OpenGlWindow() {
     GlWindow made;
     made.window = OpenWindow();
     made.deviceContext = plat::GetDC(made.window);
-    plat::PixelFormatDescriptor format{};
-    format.nSize = sizeof format;
-    format.nVersion = 1;
-    format.dwFlags = plat::PFD_DRAW_TO_WINDOW | plat::PFD_SUPPORT_OPENGL | plat::PFD_DOUBLEBUFFER;
-    format.cColorBits = 32;
-    format.cDepthBits = 16;
-    const int chosen = plat::ChoosePixelFormat(made.deviceContext, &format);
-    if (chosen && plat::SetPixelFormat(made.deviceContext, chosen, &format))
-        made.context = plat::wglCreateContext(made.deviceContext);
+    made.context = gltest::CreateContext(made.deviceContext);
     return made;
 }
 
