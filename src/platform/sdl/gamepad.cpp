@@ -61,7 +61,7 @@ void FollowPlugging(PadInput* input) {
     }
     for (int device = 0; device < SDL_NumJoysticks(); ++device) {
         const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(device);
-        if (!SDL_IsGameController(device) || pads.open.count(id)) continue;
+        if (pads.open.count(id) || !SDL_IsGameController(device)) continue;
         if (SDL_GameController* pad = SDL_GameControllerOpen(device)) pads.open[id] = pad;
     }
 }
