@@ -11,27 +11,6 @@
 
 namespace {
 
-std::vector<std::string> asked;  // entry points the layer asked the driver for
-std::vector<int> intervals;      // swap intervals it set
-
-int SwapInterval(int interval) {
-    intervals.push_back(interval);
-    return 1;
-}
-void* DriverWithSwapControl(const char* name) {
-    asked.push_back(name);
-    return asked.back() == "wglSwapIntervalEXT" ? reinterpret_cast<void*>(&SwapInterval) : nullptr;
-}
-void* DriverWithout(const char* name) {
-    asked.push_back(name);
-    return nullptr;
-}
-
-// A hidden window of the layer's own making, with its context.
-struct GlWindow {
-    plat::Handle window = nullptr, deviceContext = nullptr, context = nullptr;
-};
-
 plat::Handle OpenWindow() {
     static const bool registered = plat::RegisterClass(
         {plat::CS_OWNDC, plat::DefWindowProc, 0, 0, plat::GetModuleHandle(nullptr), plat::IDI_WINLOGO, plat::IDC_ARROW,
@@ -39,36 +18,39 @@ plat::Handle OpenWindow() {
     return registered ? plat::CreateWindowEx(0, "LayerTest", "", plat::WS_POPUP, 0, 0, 640, 480) : nullptr;
 }
 
-GlWindow OpenGlWindow() {
-    GlWindow made;
-    made.window = OpenWindow();
-    made.deviceContext = plat::GetDC(made.window);
-    made.context = gltest::CreateContext(made.deviceContext);
-    return made;
+bool offersSwapControl = true;
+std::vector<std::string> asked;  // entry points the layer asked the driver for
+std::vector<int> intervals;      // swap intervals it set
+
+int SwapInterval(int interval) {
+    intervals.push_back(interval);
+    return 1;
+}
+void* Driver(const char* name) {
+    asked.push_back(name);
+    return offersSwapControl && asked.back() == "wglSwapIntervalEXT" ? reinterpret_cast<void*>(&SwapInterval) : nullptr;
 }
 
 TEST(Win32Layer, AContextMadeCurrentAsksTheDriverOnceForNoWaitOnTheDisplay) {
-    plat::win32::glProcAddress = DriverWithSwapControl;
-    const GlWindow first = OpenGlWindow();
-    ASSERT_NE(first.context, nullptr);
-    ASSERT_TRUE(plat::wglMakeCurrent(first.deviceContext, first.context));
-    ASSERT_TRUE(plat::wglMakeCurrent(first.deviceContext, first.context));
+    const plat::Handle window = OpenWindow();
+    const plat::Handle dc = plat::GetDC(window);
+    const plat::Handle first = gltest::CreateContext(dc), second = plat::wglCreateContext(dc);
+    ASSERT_TRUE(first && second);
+    plat::win32::glProcAddress = Driver;
+    ASSERT_TRUE(plat::wglMakeCurrent(dc, first));
+    ASSERT_TRUE(plat::wglMakeCurrent(dc, first));
     EXPECT_EQ(intervals, std::vector<int>{0});
     EXPECT_EQ(asked, std::vector<std::string>{"wglSwapIntervalEXT"});
 
     // A driver without the extension is asked, and its context works on as before.
-    plat::win32::glProcAddress = DriverWithout;
-    const GlWindow second = OpenGlWindow();
-    ASSERT_NE(second.context, nullptr);
-    EXPECT_TRUE(plat::wglMakeCurrent(second.deviceContext, second.context));
+    offersSwapControl = false;
+    EXPECT_TRUE(plat::wglMakeCurrent(dc, second));
     EXPECT_EQ(asked.size(), 2u);
     EXPECT_EQ(intervals.size(), 1u);
-    EXPECT_TRUE(plat::wglMakeCurrent(nullptr, nullptr));
-    for (const GlWindow& made : {first, second}) {
-        EXPECT_TRUE(plat::wglDeleteContext(made.context));
-        EXPECT_TRUE(plat::ReleaseDC(made.window, made.deviceContext));
-        EXPECT_TRUE(plat::DestroyWindow(made.window));
-    }
+    plat::wglMakeCurrent(nullptr, nullptr);
+    plat::wglDeleteContext(first);
+    plat::wglDeleteContext(second);
+    plat::DestroyWindow(window);
 }
 
 // The pad in slot 0, while plugged in; no other slot has one.
@@ -80,7 +62,7 @@ std::uint32_t PadState(std::uint32_t slot, plat::win32::PadReading* reading) {
     return 0;
 }
 
-// The messages taken over this many game steps: a step follows each time the queue is found empty.
+// The messages taken over this many game steps: one follows each time the queue is found empty.
 std::vector<plat::MSG> TakeSteps(int steps) {
     std::vector<plat::MSG> taken;
     for (plat::MSG message{}; steps > 0 && taken.size() < 10000;)
@@ -91,9 +73,11 @@ std::vector<plat::MSG> TakeSteps(int steps) {
     return taken;
 }
 
-bool Received(const std::vector<plat::MSG>& taken, plat::UINT message, plat::WPARAM wParam, plat::LPARAM lParam = 0) {
+bool Received(const std::vector<plat::MSG>& taken, const plat::MSG& wanted) {
     for (const plat::MSG& m : taken)
-        if (m.message == message && m.wParam == wParam && m.lParam == lParam) return true;
+        if (m.hwnd == wanted.hwnd && m.message == wanted.message && m.wParam == wanted.wParam &&
+            m.lParam == wanted.lParam)
+            return true;
     return false;
 }
 
@@ -110,21 +94,16 @@ TEST(Win32Layer, APadReadWhenTheQueueIsEmptyTurnsWalksFiresEndsAndLetsGoWhenPull
     pad.rightTrigger = 255;
     pad.buttons = 0x0020;  // Back
     auto taken = TakeSteps(2);  // the step that reads, then the one that takes what it read
-    EXPECT_TRUE(Received(taken, plat::WM_MOUSEMOVE, 0, plat::MakeLParam(121, 100)));
-    EXPECT_TRUE(Received(taken, plat::WM_KEYDOWN, 'W'));
-    EXPECT_TRUE(Received(taken, plat::WM_LBUTTONDOWN, 1));
-    EXPECT_TRUE(Received(taken, plat::WM_KEYDOWN, plat::VK_ESCAPE));
-    for (const plat::MSG& m : taken) {
-        if (m.message == plat::WM_KEYDOWN) {
-            EXPECT_EQ(m.hwnd, window);
-        }
-    }
+    EXPECT_TRUE(Received(taken, {window, plat::WM_MOUSEMOVE, 0, plat::MakeLParam(121, 100)}));
+    EXPECT_TRUE(Received(taken, {window, plat::WM_KEYDOWN, 'W', 0}));
+    EXPECT_TRUE(Received(taken, {window, plat::WM_LBUTTONDOWN, 1, 0}));
+    EXPECT_TRUE(Received(taken, {window, plat::WM_KEYDOWN, plat::VK_ESCAPE, 0}));
 
     plugged = false;
     taken = TakeSteps(2);
-    EXPECT_TRUE(Received(taken, plat::WM_KEYUP, 'W'));
-    EXPECT_TRUE(Received(taken, plat::WM_KEYUP, plat::VK_ESCAPE));
-    EXPECT_TRUE(plat::DestroyWindow(window));
+    EXPECT_TRUE(Received(taken, {window, plat::WM_KEYUP, 'W', 0}));
+    EXPECT_TRUE(Received(taken, {window, plat::WM_KEYUP, plat::VK_ESCAPE, 0}));
+    plat::DestroyWindow(window);
 }
 
 }  // namespace
