@@ -8,6 +8,7 @@
 #include "platform/message_queue.h"
 #include "platform/sdl/ending.h"
 #include "platform/sdl/events.h"
+#include "platform/sdl/gamepad.h"
 #include "platform/sdl/icon.h"
 #include "platform/window.h"
 
@@ -280,7 +281,10 @@ bool PeekMessage(MSG* message) {
         return true;
     }
     TakeSdlEvents();
-    return session.queue.TakeInput(message);
+    if (session.queue.TakeInput(message)) return true;
+    // The game steps once each time the queue is found empty: the pads are read then.
+    sdl::ReadPads(&session.queue, session.window);
+    return false;
 }
 
 void TranslateMessage(const MSG*) {}  // the game reads no character messages
