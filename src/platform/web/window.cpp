@@ -304,30 +304,31 @@ EM_JS(void, RecordFrame, (double cost, double interval), {
     (window.veldrakeFrameIntervals = window.veldrakeFrameIntervals || []).push(interval);
 });
 
-// The frame's pace is the page's (pacing.js): sleeps that take what they
-// say, and a wait for the display only when the browser has fallen behind,
-// which on a software renderer would otherwise queue frames (and the page's
-// input) for seconds.
+// The browser asks for a frame when it can show one: waiting for that
+// keeps the game from drawing faster than the canvas is composited, which on
+// a software renderer would queue frames (and the page's input) for seconds.
+// A hidden page asks for none; the game waits no more than a moment for it.
 //
-// The game sleeps in these (the __asyncjs__ name makes each an import that
-// may sleep, as EM_ASYNC_JS does) and is woken as Emscripten's own sleep
-// wakes it: through callUserCallback, which, once the game has run on to the
-// end of main, sees that nothing keeps the runtime alive and exits it
-// (onExit). EM_ASYNC_JS wakes it from a promise, where nothing looks: a game
-// whose last wait was for a frame (Escape while drawing) returned from main
-// and never exited, and the page never ended.
+// The game sleeps in here (the __asyncjs__ name makes it an import that may
+// sleep, as EM_ASYNC_JS does) and is woken as Emscripten's own sleep wakes
+// it: through callUserCallback, which, once the game has run on to the end
+// of main, sees that nothing keeps the runtime alive and exits it (onExit).
+// EM_ASYNC_JS wakes it from a promise, where nothing looks: a game whose last
+// wait was for a frame (Escape while drawing) returned from main and never
+// exited, and the page never ended.
 #define VELDRAKE_SLEEPING_JS(ret, name, params, ...) _EM_JS(ret, name, __asyncjs__##name, params, #__VA_ARGS__)
-VELDRAKE_SLEEPING_JS(void, PageSleep, (int milliseconds), {
-    return Asyncify.handleSleep(function(wakeUp) {
-        Module.veldrakePacing.sleep(milliseconds, function() { callUserCallback(wakeUp); });
-    });
-});
 VELDRAKE_SLEEPING_JS(void, AwaitDisplay, (), {
     return Asyncify.handleSleep(function(wakeUp) {
-        Module.veldrakePacing.awaitDisplay(function() { callUserCallback(wakeUp); });
+        let woken = false;
+        const wake = function() {
+            if (woken) return;
+            woken = true;
+            callUserCallback(wakeUp);
+        };
+        if (!document.hidden) requestAnimationFrame(wake);
+        setTimeout(wake, 250);
     });
 });
-EM_JS(int, DisplayBehind, (), { return Module.veldrakePacing.behind() ? 1 : 0; });
 
 bool ContextReady() { return session.display != EGL_NO_DISPLAY && session.surface != EGL_NO_SURFACE; }
 
@@ -338,7 +339,7 @@ namespace web {
 void Yield(std::uint32_t milliseconds) {
     FlushGl();  // the browser shows the canvas as it stands whenever it gets to run
     const double start = emscripten_get_now();
-    PageSleep(static_cast<int>(milliseconds));
+    emscripten_sleep(milliseconds);
     session.idleSinceSwap += emscripten_get_now() - start;
 }
 
@@ -468,7 +469,7 @@ bool SwapBuffers(Handle deviceContext) {
     // asked so often.
     if (session.active) {
         RecordFrame(session.lastSwap > 0 ? now - session.lastSwap - session.idleSinceSwap : -1, now - session.lastSwapCall);
-        if (DisplayBehind()) AwaitDisplay();
+        AwaitDisplay();
     } else {
         web::Yield(kInactiveWait);
     }
