@@ -254,14 +254,8 @@ EM_JS(void, ShowPageIcon, (const unsigned char* bytes, int size), {
 });
 
 void SetPageIcon() {
-    constexpr std::uint64_t kLargestIcon = 1 << 20;  // far more than a 256 x 256 bitmap needs
-    std::uint64_t size = 0;
-    const int file = OpenDataFile("icon.bmp", &size);
-    if (file >= 0 && size > 0 && size <= kLargestIcon) {
-        std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
-        if (ReadDataAt(file, bytes.data(), size, 0)) ShowPageIcon(bytes.data(), static_cast<int>(size));
-    }
-    CloseDataFile(file);
+    const std::vector<unsigned char> bytes = ReadIconFile();
+    if (!bytes.empty()) ShowPageIcon(bytes.data(), static_cast<int>(bytes.size()));
 }
 
 EM_JS(void, SetPageTitle, (const char* title), { document.title = UTF8ToString(title); });
