@@ -23,6 +23,7 @@
 #include "platform/web/gl.h"
 #include "platform/web/yield.h"
 #include "platform/window.h"
+#include "platform/window_emulation.h"
 
 namespace plat {
 namespace {
@@ -30,19 +31,17 @@ namespace {
 constexpr int kCanvasWidth = 1280;
 constexpr int kCanvasHeight = 720;
 constexpr const char* kCanvas = "#canvas";
-constexpr WPARAM kActive = 1;
-constexpr WPARAM kInactive = 0;
-constexpr WPARAM kLeftButtonDown = 0x0001;
+using emulated::kActive;
+using emulated::kInactive;
+using emulated::kLeftButtonDown;
 constexpr std::uint32_t kInactiveWait = 15;  // ms between idle steps while nothing is drawn
 
 struct Session {
-    WindowProcedure windowProcedure = nullptr;
     bool windowOpen = false;
     EGLDisplay display = EGL_NO_DISPLAY;
     EGLSurface surface = EGL_NO_SURFACE;
     EGLContext context = EGL_NO_CONTEXT;
     bool fullscreenSet = false;  // the game's mode switch holds the page in fullscreen
-    int cursorCount = 0;
     int cursorX = 0, cursorY = 0;
     bool locked = false;  // the pointer is ours
     bool pointerFree = false;  // the browser refused the lock or has none: moves over the canvas count
@@ -342,7 +341,7 @@ void Yield(std::uint32_t milliseconds) {
 Handle GetModuleHandle(const char*) { return &instanceTag; }
 
 bool RegisterClass(const WindowClass& windowClass) {
-    session.windowProcedure = windowClass.windowProcedure;
+    emulated::KeepWindowProcedure(windowClass.windowProcedure);
     SetPageIcon();
     return true;
 }
@@ -367,11 +366,7 @@ long ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t) {
     return session.fullscreenSet ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_FAILED;
 }
 
-int ShowCursor(bool show) {
-    session.cursorCount += show ? 1 : -1;
-    SetCanvasCursor(session.cursorCount >= 0);
-    return session.cursorCount;
-}
+void emulated::ShowSystemCursor(bool show) { SetCanvasCursor(show); }
 
 Handle CreateWindowEx(std::uint32_t, const char*, const char* title, std::uint32_t, int, int, int, int) {
     if (session.windowOpen) return nullptr;  // the page has one canvas
@@ -402,14 +397,7 @@ void SetFocus(Handle) {}
 Handle GetDC(Handle window) { return window && window == TheWindow() ? window : nullptr; }
 bool ReleaseDC(Handle window, Handle deviceContext) { return window && window == TheWindow() && deviceContext == window; }
 
-int ChoosePixelFormat(Handle deviceContext, const PixelFormatDescriptor* descriptor) {
-    // One format: the canvas's double-buffered RGBA with a depth buffer.
-    const std::uint32_t needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
-    if (!deviceContext || deviceContext != TheWindow() || !descriptor || (descriptor->dwFlags & needed) != needed ||
-        descriptor->iPixelType != PFD_TYPE_RGBA)
-        return 0;
-    return 1;
-}
+bool emulated::IsDeviceContext(Handle deviceContext) { return deviceContext && deviceContext == TheWindow(); }
 
 bool SetPixelFormat(Handle deviceContext, int format, const PixelFormatDescriptor*) {
     if (!deviceContext || deviceContext != TheWindow() || format != 1) return false;
@@ -486,15 +474,6 @@ int MessageBox(Handle, const char* text, const char* caption, std::uint32_t type
 }
 
 bool PeekMessage(MSG* message) { return session.queue.TakePosted(message) || session.queue.TakeInput(message); }
-
-void TranslateMessage(const MSG*) {}  // the game reads no character messages
-
-LRESULT DispatchMessage(const MSG* message) {
-    if (!session.windowProcedure) return DefWindowProc(message->hwnd, message->message, message->wParam, message->lParam);
-    return session.windowProcedure(message->hwnd, message->message, message->wParam, message->lParam);
-}
-
-LRESULT DefWindowProc(Handle, UINT, WPARAM, LPARAM) { return 0; }
 
 void PostQuitMessage(int exitCode) {
     session.queue.Post(MSG{TheWindow(), WM_QUIT, static_cast<WPARAM>(exitCode), 0});
