@@ -14,6 +14,7 @@
 #include <xinput.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <iterator>
@@ -70,14 +71,24 @@ PIXELFORMATDESCRIPTOR SystemDescriptor(const PixelFormatDescriptor& descriptor) 
 // the window switcher; nullptr when there is none that reads, and the class
 // keeps the stock icon it asked for.
 HICON GameIcon() {
-    constexpr std::uint64_t kLargestIcon = 1 << 20;  // far more than a 256 x 256 bitmap needs
-    std::uint64_t size = 0;
-    const int file = OpenDataFile("icon.bmp", &size);
-    CloseDataFile(file);
-    if (file < 0 || size == 0 || size > kLargestIcon) return nullptr;
-    HBITMAP colour = static_cast<HBITMAP>(
-        ::LoadImageA(nullptr, "icon.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    const std::vector<unsigned char> bytes = ReadIconFile();
+    if (bytes.size() < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) return nullptr;
+    BITMAPFILEHEADER file;
+    std::memcpy(&file, bytes.data(), sizeof file);
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(bytes.data() + sizeof file);
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, info, sizeof header);
+    const std::uint64_t colours = header.biClrUsed ? header.biClrUsed : header.biBitCount <= 8 ? 1u << header.biBitCount : 0;
+    const std::uint64_t rowBytes = (std::uint64_t(std::abs(header.biWidth)) * header.biBitCount + 31) / 32 * 4;
+    const std::uint64_t pixelBytes = rowBytes * std::uint64_t(std::abs(header.biHeight));
+    if (file.bfType != 0x4D42 || header.biCompression != BI_RGB || header.biSize < sizeof header || pixelBytes == 0 ||
+        sizeof file + header.biSize + colours * 4 > file.bfOffBits || file.bfOffBits > bytes.size() ||
+        pixelBytes > bytes.size() - file.bfOffBits)
+        return nullptr;
+    void* pixels = nullptr;
+    HBITMAP colour = ::CreateDIBSection(nullptr, info, DIB_RGB_COLORS, &pixels, nullptr, 0);
     if (!colour) return nullptr;
+    std::memcpy(pixels, bytes.data() + file.bfOffBits, static_cast<std::size_t>(pixelBytes));
     BITMAP picture{};
     HICON icon = nullptr;
     if (::GetObjectA(colour, sizeof picture, &picture) == sizeof picture) {
