@@ -158,6 +158,7 @@ for (const engine of chosen.length ? chosen : ['chromium', 'firefox', 'webkit'])
     (r.missed ? `; ${r.missed} load(s) left out: ${r.why}` : ''));
   row('Level alone, turning', r.level, native.BM_FrameEmptyLevel, 'p95 <= 1.5');
   row('45 bursts', r.bursts, native.BM_FrameAllBursts, 'p50 <= 1, p95 <= 3');
+  if (native.BM_PacedSteps) console.log(`  Native pace: ${native.BM_PacedSteps.steps_per_s.toFixed(1)} steps/s (goal: 64 to 68 everywhere)`);
   if (r.errors.length) console.log(`  Console errors: ${r.errors.join(' | ')}`);
 }
 process.exit(failed ? 1 : 0);

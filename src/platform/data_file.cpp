@@ -109,3 +109,16 @@ std::FILE* OpenDataStream(const char* fileName, std::uint64_t* size) {
     if (stream == nullptr) CloseFile(descriptor);
     return stream;
 }
+
+std::vector<unsigned char> ReadIconFile() {
+    constexpr std::uint64_t kLargestIcon = 1 << 20;  // far more than a 256 x 256 bitmap needs
+    std::vector<unsigned char> bytes;
+    std::uint64_t size = 0;
+    const int file = OpenDataFile("icon.bmp", &size);
+    if (file >= 0 && size > 0 && size <= kLargestIcon) {
+        bytes.resize(static_cast<std::size_t>(size));
+        if (!ReadDataAt(file, bytes.data(), size, 0)) bytes.clear();
+    }
+    CloseDataFile(file);
+    return bytes;
+}

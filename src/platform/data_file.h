@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 // Opens a data file for reading without ever waiting: a named pipe or a
 // device in a file's place would otherwise hold up the start for good. Only
@@ -28,3 +29,7 @@ std::FILE* OpenDataStream(const char* fileName, std::uint64_t* size);
 // 64-bit positions in such a stream.
 bool SeekDataStream(std::FILE* stream, std::uint64_t position);
 bool TellDataStream(std::FILE* stream, std::uint64_t* position);
+
+// The game's own icon, "icon.bmp", whole: empty where there is none that is
+// a regular file of a sensible size. Each layer shows it in its own way.
+std::vector<unsigned char> ReadIconFile();

@@ -13,10 +13,13 @@ bool MessageQueue::TakePosted(MSG* message) {
 }
 
 void MessageQueue::Enqueue(const MSG& message) {
-    if (message.message == WM_MOUSEMOVE)
+    if (message.message == WM_MOUSEMOVE) {
+        lastMousePlace_ = message.lParam;
+        mouseMoved_ = true;
         events_.erase(std::remove_if(events_.begin(), events_.end(),
                                      [](const MSG& waiting) { return waiting.message == WM_MOUSEMOVE; }),
                       events_.end());
+    }
     events_.push_back(message);
 }
 

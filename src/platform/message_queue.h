@@ -25,11 +25,19 @@ public:
     // it waits until the queue has once been reported empty.
     bool TakeInput(MSG* message);
     void DropInput() { events_.clear(); }
+    // The place of the latest mouse move queued (lParam), from which a pad
+    // moves the cursor on; false before any.
+    bool LastMousePlace(LPARAM* place) const {
+        *place = lastMousePlace_;
+        return mouseMoved_;
+    }
 
 private:
     std::deque<MSG> posted_;
     std::deque<MSG> events_;
     bool downSinceEmpty_[256] = {};  // key-down taken since the queue last looked empty
+    LPARAM lastMousePlace_ = 0;
+    bool mouseMoved_ = false;
 };
 
 }  // namespace plat

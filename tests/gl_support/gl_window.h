@@ -16,6 +16,20 @@ inline plat::LRESULT IgnoreMessages(plat::Handle w, plat::UINT m, plat::WPARAM w
     return plat::DefWindowProc(w, m, wp, lp);
 }
 
+// A double-buffered context for a window's device context, not yet
+// current; null when any step fails.
+inline plat::Handle CreateContext(plat::Handle dc) {
+    plat::PixelFormatDescriptor pfd{};
+    pfd.nSize = sizeof pfd;
+    pfd.nVersion = 1;
+    pfd.dwFlags = plat::PFD_DRAW_TO_WINDOW | plat::PFD_SUPPORT_OPENGL | plat::PFD_DOUBLEBUFFER;
+    pfd.cColorBits = 32;
+    pfd.cDepthBits = 16;
+    int format = plat::ChoosePixelFormat(dc, &pfd);
+    if (!format || !plat::SetPixelFormat(dc, format, &pfd)) return nullptr;
+    return plat::wglCreateContext(dc);
+}
+
 // Opens the window and makes its context current; false when any step fails.
 inline bool OpenWindow(int width = 1280, int height = 720) {
     plat::WindowClass wc{};
@@ -26,15 +40,7 @@ inline bool OpenWindow(int width = 1280, int height = 720) {
                                                plat::WS_OVERLAPPEDWINDOW, 0, 0, width, height);
     if (!window) return false;
     plat::Handle dc = plat::GetDC(window);
-    plat::PixelFormatDescriptor pfd{};
-    pfd.nSize = sizeof pfd;
-    pfd.nVersion = 1;
-    pfd.dwFlags = plat::PFD_DRAW_TO_WINDOW | plat::PFD_SUPPORT_OPENGL | plat::PFD_DOUBLEBUFFER;
-    pfd.cColorBits = 32;
-    pfd.cDepthBits = 16;
-    int format = plat::ChoosePixelFormat(dc, &pfd);
-    if (!format || !plat::SetPixelFormat(dc, format, &pfd)) return false;
-    plat::Handle rc = plat::wglCreateContext(dc);
+    plat::Handle rc = CreateContext(dc);
     if (!rc || !plat::wglMakeCurrent(dc, rc)) return false;
     plat::ShowWindow(window, plat::SW_SHOW);
     glViewport(0, 0, width, height);

@@ -1,11 +1,13 @@
 #include "platform/sdl/events.h"
 
+#include "platform/window_emulation.h"
+
 namespace plat::sdl {
 namespace {
 
-constexpr WPARAM kActive = 1;  // activation state in the low word of WM_ACTIVATE
-constexpr WPARAM kInactive = 0;
-constexpr WPARAM kLeftButtonDown = 0x0001;
+using emulated::kActive;
+using emulated::kInactive;
+using emulated::kLeftButtonDown;
 
 struct KeyCode {
     SDL_Keycode key;

@@ -8,19 +8,19 @@
 #include "platform/message_queue.h"
 #include "platform/sdl/ending.h"
 #include "platform/sdl/events.h"
+#include "platform/sdl/gamepad.h"
 #include "platform/sdl/icon.h"
 #include "platform/window.h"
+#include "platform/window_emulation.h"
 
 namespace plat {
 namespace {
 
 struct Session {
-    WindowProcedure windowProcedure = nullptr;
     std::vector<SDL_Window*> windows;  // every window made and not destroyed
     SDL_Window* window = nullptr;      // the latest of them: messages and the cursor go with it
     SDL_DisplayMode fullscreenMode{};
     SDL_Window* modeWindow = nullptr;  // the fullscreen window the mode was set under, until handed out
-    int cursorCount = 0;  // the cursor shows while this is >= 0
     MessageQueue queue;  // SDL's events as messages, and what the game posted to itself
     bool xQuitSent = false;
 };
@@ -105,7 +105,7 @@ bool RegisterClass(const WindowClass& windowClass) {
         if (driver && SDL_strcmp(driver, "x11") == 0) sdl::InstallXErrorHandler();
         SDL_DisableScreenSaver();
     }
-    session.windowProcedure = windowClass.windowProcedure;
+    emulated::KeepWindowProcedure(windowClass.windowProcedure);
     return true;
 }
 
@@ -137,11 +137,7 @@ long ChangeDisplaySettings(const DisplayMode* mode, std::uint32_t) {
     return DISP_CHANGE_SUCCESSFUL;
 }
 
-int ShowCursor(bool show) {
-    session.cursorCount += show ? 1 : -1;
-    SDL_ShowCursor(session.cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
-    return session.cursorCount;
-}
+void emulated::ShowSystemCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
 
 Handle CreateWindowEx(std::uint32_t, const char*, const char* title, std::uint32_t style, int x, int y, int width,
                       int height) {
@@ -187,14 +183,7 @@ Handle GetDC(Handle window) { return Known(window); }
 
 bool ReleaseDC(Handle window, Handle deviceContext) { return Known(window) && deviceContext == window; }
 
-int ChoosePixelFormat(Handle deviceContext, const PixelFormatDescriptor* descriptor) {
-    // One format: the window's own double-buffered RGBA visual with 16 depth bits.
-    const std::uint32_t needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
-    if (!Known(deviceContext) || !descriptor || (descriptor->dwFlags & needed) != needed ||
-        descriptor->iPixelType != PFD_TYPE_RGBA)
-        return 0;
-    return 1;
-}
+bool emulated::IsDeviceContext(Handle deviceContext) { return Known(deviceContext) != nullptr; }
 
 bool SetPixelFormat(Handle deviceContext, int format, const PixelFormatDescriptor*) {
     return Known(deviceContext) && format == 1;
@@ -280,19 +269,11 @@ bool PeekMessage(MSG* message) {
         return true;
     }
     TakeSdlEvents();
-    return session.queue.TakeInput(message);
+    if (session.queue.TakeInput(message)) return true;
+    // The game steps once each time the queue is found empty: the pads are read then.
+    sdl::ReadPads(&session.queue, session.window);
+    return false;
 }
-
-void TranslateMessage(const MSG*) {}  // the game reads no character messages
-
-LRESULT DispatchMessage(const MSG* message) {
-    if (!session.windowProcedure) return DefWindowProc(message->hwnd, message->message, message->wParam, message->lParam);
-    return session.windowProcedure(message->hwnd, message->message, message->wParam, message->lParam);
-}
-
-// Nothing is left to do by default: in particular a close does not destroy
-// the window, since the game tears its window down itself after the loop.
-LRESULT DefWindowProc(Handle, UINT, WPARAM, LPARAM) { return 0; }
 
 void PostQuitMessage(int exitCode) {
     session.queue.Post(MSG{session.window, WM_QUIT, static_cast<WPARAM>(exitCode), 0});

@@ -3,7 +3,7 @@
 // colour, two blend functions, the depth test, face culling and one
 // projection. One small shader program does all of that, so the calls that
 // set it are kept here and become its uniforms; immediate mode and the
-// matrices are worked out on the CPU (gl_state.cpp), each vertex moved into
+// matrices are worked out on the CPU (gl_matrix.cpp, gl_primitives.cpp), each vertex moved into
 // eye space on the way in and collected with its colour and both texture
 // coordinates, and what has been collected is drawn as one vertex array
 // whenever a state it depends on is about to change. Two thousand particles,
@@ -26,7 +26,9 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/web/gl_state.h"
+#include "platform/web/gl_matrix.h"
+#include "platform/web/gl_mipmaps.h"
+#include "platform/web/gl_primitives.h"
 
 extern "C" {
 void emscripten_glEnable(GLenum cap);

@@ -5,7 +5,8 @@
 'use strict';
 const kept = 'veldrake';
 // The first visit's files came before this worker was there to keep them.
-const page = ['./', 'index.html', 'veldrake.js', 'veldrake.wasm', 'veldrake-data.js', 'veldrake-data.data',
+const page = ['./', 'index.html', 'page.js', 'keys.js', 'loading.js', 'start.js', 'boxes.js', 'touch.js', 'end.js',
+              'veldrake.js', 'veldrake.wasm', 'veldrake-data.js', 'veldrake-data.data',
               'veldrake.webmanifest', 'icon-192.png', 'icon-512.png'];
 
 self.addEventListener('install', function (event) {

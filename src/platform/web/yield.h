@@ -1,4 +1,4 @@
-// What the browser's clock needs from its window layer (window.cpp).
+// What the browser's clock needs from its window layer (frame.cpp).
 #pragma once
 
 #include <cstdint>

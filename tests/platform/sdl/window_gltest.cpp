@@ -2,12 +2,14 @@
 // what it looks like from the X server, the context it carries, and the
 // messages that X input becomes.
 #include <GL/gl.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,8 +21,8 @@
 
 namespace {
 
-// Messages taken from the queue until one with this code arrives, or 3 s pass.
-std::vector<plat::MSG> CollectUntil(plat::UINT message, plat::WPARAM wParam = 0, bool matchWParam = false) {
+// Messages taken from the queue until one that `wanted` accepts arrives, or 3 s pass.
+std::vector<plat::MSG> CollectUntil(const std::function<bool(const plat::MSG&)>& wanted) {
     std::vector<plat::MSG> taken;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     while (std::chrono::steady_clock::now() < end) {
@@ -30,9 +32,14 @@ std::vector<plat::MSG> CollectUntil(plat::UINT message, plat::WPARAM wParam = 0,
             continue;
         }
         taken.push_back(next);
-        if (next.message == message && (!matchWParam || next.wParam == wParam)) break;
+        if (wanted(next)) break;
     }
     return taken;
+}
+
+std::vector<plat::MSG> CollectUntil(plat::UINT message, plat::WPARAM wParam = 0, bool matchWParam = false) {
+    return CollectUntil(
+        [=](const plat::MSG& m) { return m.message == message && (!matchWParam || m.wParam == wParam); });
 }
 
 bool Received(const std::vector<plat::MSG>& taken, plat::UINT message, plat::WPARAM wParam) {
@@ -187,6 +194,65 @@ TEST_F(RealWindow, XInputArrivesAsWindowMessagesWithVirtualKeyCodes) {
     ASSERT_FALSE(taken.empty());
     EXPECT_EQ(taken.back().message, plat::WM_CLOSE);
     EXPECT_NE(xtest::FindByTitle(x, DefaultRootWindow(x), "Veldrake"), 0u);
+}
+
+// A pad of SDL's own making, opened by the layer as a game controller like
+// any pad SDL's database knows: plugged in and out while the game runs.
+TEST_F(RealWindow, AGameControllerTurnsWalksFiresAndEndsAndLetsGoWhenPulledOut) {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+    SDL_VirtualJoystickDesc description{};
+    description.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    description.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    description.naxes = SDL_CONTROLLER_AXIS_MAX;  // in the controller's order
+    description.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    description.name = "Virtual pad";
+    SDL_Joystick* pad = nullptr;
+    const auto plugIn = [&] {
+        const int device = SDL_JoystickAttachVirtualEx(&description);
+        pad = device < 0 ? nullptr : SDL_JoystickOpen(device);
+    };
+    const auto pullOut = [&] {
+        const SDL_JoystickID id = SDL_JoystickInstanceID(pad);
+        SDL_JoystickClose(pad);
+        for (int device = 0; device < SDL_NumJoysticks(); ++device)
+            if (SDL_JoystickGetDeviceInstanceID(device) == id) SDL_JoystickDetachVirtual(device);
+    };
+    const auto is = [](plat::UINT message, plat::WPARAM wParam) {
+        return [=](const plat::MSG& m) { return m.message == message && m.wParam == wParam; };
+    };
+    plugIn();
+    ASSERT_NE(pad, nullptr) << SDL_GetError();
+
+    // Turn: a full right stick moves the cursor on by 21 pixels, one step's turning.
+    ASSERT_TRUE(plat::SetCursorPos(200, 200));
+    CollectUntil(plat::WM_MOUSEMOVE);
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_RIGHTX, SDL_JOYSTICK_AXIS_MAX);
+    auto taken = CollectUntil(
+        [](const plat::MSG& m) { return m.message == plat::WM_MOUSEMOVE && m.lParam != plat::MakeLParam(200, 200); });
+    ASSERT_FALSE(taken.empty());
+    EXPECT_EQ(taken.back().lParam, plat::MakeLParam(221, 200));
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_RIGHTX, 0);
+
+    // Walk, fire and end: W from the left stick, the trigger's press, Back's Escape.
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, SDL_JOYSTICK_AXIS_MIN);
+    EXPECT_TRUE(Received(CollectUntil(is(plat::WM_KEYDOWN, 'W')), plat::WM_KEYDOWN, 'W'));
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, SDL_JOYSTICK_AXIS_MAX);
+    EXPECT_TRUE(Received(CollectUntil(plat::WM_LBUTTONDOWN), plat::WM_LBUTTONDOWN, 1));
+    SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_BACK, SDL_PRESSED);
+    EXPECT_TRUE(Received(CollectUntil(is(plat::WM_KEYDOWN, plat::VK_ESCAPE)), plat::WM_KEYDOWN, plat::VK_ESCAPE));
+
+    // Pulled out mid-step, the pad lets go of the keys it held.
+    pullOut();
+    taken = CollectUntil(is(plat::WM_KEYUP, 'W'));  // let go of in the keys' order
+    EXPECT_TRUE(Received(taken, plat::WM_KEYUP, 'W'));
+    EXPECT_TRUE(Received(taken, plat::WM_KEYUP, plat::VK_ESCAPE));
+
+    // Plugged in again, its south button fires.
+    plugIn();
+    ASSERT_NE(pad, nullptr) << SDL_GetError();
+    SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_A, SDL_PRESSED);
+    EXPECT_TRUE(Received(CollectUntil(plat::WM_LBUTTONDOWN), plat::WM_LBUTTONDOWN, 1));
+    pullOut();
 }
 
 // Answers the next message box with this caption by pressing a key in it,

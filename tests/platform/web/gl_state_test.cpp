@@ -1,6 +1,8 @@
 // The arithmetic of our GL layer in the browser, natively: what gl.cpp hands
 // to WebGL is made of these.
-#include "platform/web/gl_state.h"
+#include "platform/web/gl_matrix.h"
+#include "platform/web/gl_mipmaps.h"
+#include "platform/web/gl_primitives.h"
 
 #include <gtest/gtest.h>
 

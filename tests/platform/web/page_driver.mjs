@@ -15,6 +15,7 @@
 //   shot PATH                         the canvas as a binary PPM, 1280 x 720
 //   eval JS                           the value as JSON
 //   errors                            errors the page logged so far, as JSON
+//   axe                               axe-core's serious and critical violations, as JSON "rule: element"
 //   audio                             the page's output: STATES MS RMS MS RMS ...
 //   served                            gzip size of each file served, as JSON
 //   network off|on                    the server stops answering, as a cut network, or answers again
@@ -40,6 +41,7 @@ const [windowW, windowH, pixelRatio] = (windowSpec.match(/^(\d+)x(\d+)@([\d.]+)$
 const touch = flags.includes('touch'), slow = flags.includes('slow');
 const engine = process.env.VELDRAKE_BROWSER || 'chromium';
 const sleep = ms => new Promise(r => setTimeout(r, ms));
+const axeSource = readFileSync(new URL('node_modules/axe-core/axe.min.js', import.meta.url), 'utf8');
 
 // Run in the page before anything else (the server puts it at the top of
 // index.html, the same way in every engine): errors the page logs, and a
@@ -330,6 +332,12 @@ async function command(line) {
   }
   if (verb === 'eval') return 'ok ' + JSON.stringify(await evaluate(rest));
   if (verb === 'errors') return 'ok ' + JSON.stringify(await evaluate('window.veldrakeErrors'));
+  if (verb === 'axe') {  // axe-core (pinned in package.json) put into the page as a script of its own
+    if (!await evaluate('typeof axe !== "undefined"')) await evaluate(`((0, eval)(${JSON.stringify(axeSource)}), true)`);
+    return 'ok ' + JSON.stringify(await evaluate(`axe.run(document, { resultTypes: ['violations'] }).then(r =>
+      r.violations.filter(v => v.impact === 'serious' || v.impact === 'critical')
+        .flatMap(v => v.nodes.map(n => v.id + ': ' + n.target.join(' '))))`));
+  }
   if (verb === 'audio') {  // "ok STATE,STATE MS RMS MS RMS ..."
     const [states, levels] = await evaluate('[veldrakeAudioContexts.map(c => c.state), veldrakeAudioLevels.splice(0)]');
     return `ok ${states.join(',') || 'none'} ${levels.flat().join(' ')}`.trim();

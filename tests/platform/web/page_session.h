@@ -61,6 +61,9 @@ public:
     std::string AwaitEnded(double seconds);
     // Everything the page wrote to its console as errors, as a JSON array.
     std::string ConsoleErrors() { return Command("errors"); }
+    // What axe-core finds serious or critical on the page as it stands, as
+    // a JSON array of "rule: element".
+    std::string AccessibilityViolations() { return Command("axe"); }
 
     // The page's audio output since the last call: the AudioContexts' states
     // and the level (RMS) of each block with the page's clock (ms).

@@ -44,12 +44,16 @@ void Tap(PageSession& page, const std::string& selector) {
     page.Command("lift 1");
 }
 
-// Loads the page and clicks its canvas, or taps it, as a player starts the game.
-void Start(PageSession& page, bool tap = false) {
+// Loads the page: the prompt shows once the program and its data have loaded.
+void Load(PageSession& page) {
     ASSERT_TRUE(page.Open()) << "no page at " << web::BuiltPageDir() << " (scripts/build-web)";
-    // The prompt shows once the program and its data have loaded.
     EXPECT_TRUE(page.AwaitEval("(e => !e.hidden && e.textContent.trim())(document.querySelector('#prompt'))",
                                "\"Click to play\"", 30));
+}
+
+// Loads the page and clicks its canvas, or taps it, as a player starts the game.
+void Start(PageSession& page, bool tap = false) {
+    Load(page);
     if (tap)
         Tap(page, "#prompt");
     else
@@ -207,7 +211,9 @@ void AnswerYes(PageSession& page) {
 TEST(WebPlay, TheStartClickShowsTheLinuxStartViewAndAShotFiresIntoSilenceWithTheRiflesSound) {
     const Engine engine = TheEngine();
     PageSession page;
-    Start(page);
+    Load(page);
+    EXPECT_EQ(page.AccessibilityViolations(), "[]") << "loaded";
+    page.Click(640, 360);
     if (!engine.fullscreen) AnswerYes(page);  // fullscreen refused: the question
     const Image before = ExpectView(page, 5, 30, "first-view");
     if (engine.fullscreen)
@@ -401,6 +407,7 @@ TEST(WebPage, OnATouchScreenThePadWalksADragTurnsTheButtonFiresAndPauseEnds) {
     TapToPlay(page);
     ExpectView(page, 5, 30, "touch-start");
     EXPECT_EQ(page.Eval("document.querySelector('#touch').checkVisibility()"), "true");
+    EXPECT_EQ(page.AccessibilityViolations(), "[]") << "playing by touch";
 
     page.DragLeft(180);  // to ring 1's open side
     const Image behind = ExpectView(page, 185, 30, "touch-turned");
@@ -436,6 +443,7 @@ TEST(WebPage, OnATouchScreenThePadWalksADragTurnsTheButtonFiresAndPauseEnds) {
     }
     Tap(page, "#pause");
     ASSERT_TRUE(page.AwaitEval("document.querySelector('#paused').checkVisibility()", "true", 5));
+    EXPECT_EQ(page.AccessibilityViolations(), "[]") << "paused";
     Tap(page, "#paused .end");
     ExpectEndedWithZero(page);
 }

@@ -1,8 +1,8 @@
-// What our GL 1.1 layer in the browser works out on the CPU, apart from
-// WebGL (gl.cpp): the matrices, glBegin..glEnd turned into triangles,
-// display lists compiled into draws of one vertex buffer, and the mipmap
-// levels of a texture. Everything gl.cpp puts into the context is made from
-// these, so a new context can be given it all again.
+// What our GL 1.1 layer in the browser (gl.cpp) makes of the game's
+// immediate mode and display lists: glBegin..glEnd turned into triangles,
+// and display lists compiled into draws of one vertex buffer. Everything
+// gl.cpp puts into the context is made from these, so a new context can be
+// given it all again.
 #pragma once
 
 #include <GL/gl.h>
@@ -11,17 +11,6 @@
 #include <vector>
 
 namespace plat::web {
-
-struct Matrix {
-    double m[16];  // column after column, as OpenGL keeps it
-};
-
-extern const Matrix kIdentity;
-
-Matrix Multiply(const Matrix& a, const Matrix& b);
-// m times a translation or a rotation, as glTranslated and glRotated make it.
-void Translate(Matrix& m, double x, double y, double z);
-void Rotate(Matrix& m, double degrees, double x, double y, double z);
 
 struct Vertex {
     float x, y, z;
@@ -85,13 +74,5 @@ struct CompiledList {
 
 // `commands` must outlive the result, whose steps point into it.
 CompiledList Compile(const std::vector<Command>& commands);
-
-// The texture's levels as WebGL takes them: the picture brought to the next
-// smaller powers of two, then each level from the one before down to 1 x 1.
-// Every texel is the mean of the texels its square covers. `rowBytes` is the
-// source's row length with its padding.
-std::vector<unsigned char> Shrink(const unsigned char* from, int width, int height, std::size_t rowBytes,
-                                  int channels, int toWidth, int toHeight);
-int PowerOfTwoAtMost(int n);
 
 }  // namespace plat::web

@@ -1,0 +1,49 @@
+// The calls of the page contract (page.h) into the page's hooks (page.js).
+#include "platform/web/page.h"
+
+#include <emscripten.h>
+
+namespace plat::web::page {
+namespace {
+
+EM_JS(int, JsLockPointer, (), { return Module.veldrakeLockPointer() ? 1 : 0; });
+EM_JS(int, JsPointerLocked, (), { return Module.veldrakePointerLocked() ? 1 : 0; });
+EM_JS(int, JsPointerRefused, (), { return Module.veldrakePointerRefused() ? 1 : 0; });
+EM_JS(int, JsOverCanvas, (int x, int y), { return Module.veldrakeOverCanvas(x, y) ? 1 : 0; });
+EM_JS(int, JsMovedByFullscreen, (double timeStamp, int dx, int dy), {
+    return Module.veldrakeMovedByFullscreen(timeStamp, dx, dy) ? 1 : 0;
+});
+EM_JS(void, JsShowPointerHint, (int show), { Module.veldrakePointerHint(show !== 0); });
+EM_JS(void, JsShowContextLost, (int lost), { Module.veldrakeContextLost(lost !== 0); });
+EM_JS(void, JsSetTitle, (const char* title), { Module.veldrakeTitle(UTF8ToString(title)); });
+EM_JS(void, JsShowIcon, (const unsigned char* bmp, int size), { Module.veldrakeIcon(HEAPU8.slice(bmp, bmp + size)); });
+EM_JS(void, JsShowCursor, (int show), { Module.veldrakeShowCursor(show !== 0); });
+EM_JS(int, JsFullscreenOutcome, (int width, int height), { return Module.veldrakeFullscreenOutcome(width, height); });
+EM_JS(void, JsLeaveFullscreen, (), { Module.veldrakeLeaveFullscreen(); });
+EM_JS(void, JsOpenBox, (const char* text, const char* caption, int yesNo), {
+    Module.veldrakeShowBox(UTF8ToString(text), UTF8ToString(caption), yesNo ? [ 'Yes', 'No' ] : ['OK']);
+});
+EM_JS(int, JsBoxAnswer, (), { return Module.veldrakeBoxAnswer(); });
+EM_JS(void, JsFrameShown, (double cost, double interval), { Module.veldrakeFrameShown(cost, interval); });
+
+}  // namespace
+
+bool LockPointer() { return JsLockPointer() != 0; }
+bool PointerLocked() { return JsPointerLocked() != 0; }
+bool PointerRefused() { return JsPointerRefused() != 0; }
+bool OverCanvas(int x, int y) { return JsOverCanvas(x, y) != 0; }
+bool MovedByFullscreen(double timeStamp, int dx, int dy) { return JsMovedByFullscreen(timeStamp, dx, dy) != 0; }
+void ShowPointerHint(bool show) { JsShowPointerHint(show); }
+void ShowContextLost(bool lost) { JsShowContextLost(lost); }
+void SetTitle(const char* title) { JsSetTitle(title ? title : ""); }
+void ShowIcon(const unsigned char* bmp, int size) { JsShowIcon(bmp, size); }
+void ShowCursor(bool show) { JsShowCursor(show); }
+int FullscreenOutcome(int width, int height) { return JsFullscreenOutcome(width, height); }
+void LeaveFullscreen() { JsLeaveFullscreen(); }
+void OpenBox(const char* text, const char* caption, bool yesNo) {
+    JsOpenBox(text ? text : "", caption ? caption : "", yesNo);
+}
+int BoxAnswer() { return JsBoxAnswer(); }
+void FrameShown(double cost, double interval) { JsFrameShown(cost, interval); }
+
+}  // namespace plat::web::page

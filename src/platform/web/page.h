@@ -1,0 +1,59 @@
+// The page contract, the C++ side: all the web layer asks of the page
+// (index.html and its scripts) and all the page hands the game. The page's
+// side is page.js, which defines the Module.veldrake* hooks called here and
+// calls the Veldrake* functions below. Nothing else in the layer reaches the
+// page's elements: which element is which is the page's business.
+#pragma once
+
+#include <cstdint>
+
+namespace plat::web::page {
+
+// The element the game's events are listened for on, as Emscripten's event
+// calls name it (the page's Module.canvas).
+constexpr const char* kCanvasTarget = "#canvas";
+
+// The pointer lock. Asks for it (false where the browser has none; a refusal
+// comes later as a pointerlockerror); whether the canvas holds it; whether
+// the browser refused the page's last request or has none; whether a client
+// point lies over the picture.
+bool LockPointer();
+bool PointerLocked();
+bool PointerRefused();
+bool OverCanvas(int x, int y);
+// Whether a movement came of the canvas's move into fullscreen.
+bool MovedByFullscreen(double timeStamp, int dx, int dy);
+
+// Lines over the picture: playing with the pointer free; the GPU lost.
+void ShowPointerHint(bool show);
+void ShowContextLost(bool lost);
+
+// The page's title, its icon (a BMP file's bytes) and the cursor over the picture.
+void SetTitle(const char* title);
+void ShowIcon(const unsigned char* bmp, int size);
+void ShowCursor(bool show);
+
+// The fullscreen the start click asked for: 0 while still pending, 1 when
+// the canvas is fullscreen on a screen of at least width x height, 2
+// otherwise. And leaving it.
+int FullscreenOutcome(int width, int height);
+void LeaveFullscreen();
+
+// A message box drawn by the page; its answer is 0 while it is open, then
+// the number of the button pressed.
+void OpenBox(const char* text, const char* caption, bool yesNo);
+int BoxAnswer();
+
+// A frame was shown: what it cost the page itself (negative when unknown)
+// and the time from the one before, for whoever drives the page.
+void FrameShown(double cost, double interval);
+
+}  // namespace plat::web::page
+
+// The page's calls into the game (exported): what the touch controls do.
+extern "C" {
+void VeldrakeTouchKey(int code, int down);  // a virtual-key code goes down or up
+void VeldrakeTouchLook(int dx, int dy);     // a drag, in pixels, as the mouse moves
+void VeldrakeTouchFire();
+void VeldrakeTouchPause(int paused);  // the pause control: 1 stops the game, 0 goes on
+}
