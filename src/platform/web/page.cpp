@@ -24,6 +24,26 @@ EM_JS(void, JsOpenBox, (const char* text, const char* caption, int yesNo), {
     Module.veldrakeShowBox(UTF8ToString(text), UTF8ToString(caption), yesNo ? [ 'Yes', 'No' ] : ['OK']);
 });
 EM_JS(int, JsBoxAnswer, (), { return Module.veldrakeBoxAnswer(); });
+EM_JS(int, JsDisplayBehind, (), { return Module.veldrakeDisplayBehind() ? 1 : 0; });
+
+// The game sleeps in these (the __asyncjs__ name makes each an import that
+// may sleep, as EM_ASYNC_JS does) and is woken as Emscripten's own sleep
+// wakes it: through callUserCallback, which, once the game has run on to the
+// end of main, sees that nothing keeps the runtime alive and exits it
+// (onExit). EM_ASYNC_JS wakes it from a promise, where nothing looks: a game
+// whose last wait was for a frame (Escape while drawing) returned from main
+// and never exited, and the page never ended.
+#define VELDRAKE_SLEEPING_JS(ret, name, params, ...) _EM_JS(ret, name, __asyncjs__##name, params, #__VA_ARGS__)
+VELDRAKE_SLEEPING_JS(void, JsSleep, (int milliseconds), {
+    return Asyncify.handleSleep(function(wakeUp) {
+        Module.veldrakeSleep(milliseconds, function() { callUserCallback(wakeUp); });
+    });
+});
+VELDRAKE_SLEEPING_JS(void, JsAwaitDisplay, (), {
+    return Asyncify.handleSleep(function(wakeUp) {
+        Module.veldrakeAwaitDisplay(function() { callUserCallback(wakeUp); });
+    });
+});
 EM_JS(void, JsFrameShown, (double cost, double interval), { Module.veldrakeFrameShown(cost, interval); });
 
 }  // namespace
@@ -44,6 +64,9 @@ void OpenBox(const char* text, const char* caption, bool yesNo) {
     JsOpenBox(text ? text : "", caption ? caption : "", yesNo);
 }
 int BoxAnswer() { return JsBoxAnswer(); }
+void Sleep(int milliseconds) { JsSleep(milliseconds); }
+bool DisplayBehind() { return JsDisplayBehind() != 0; }
+void AwaitDisplay() { JsAwaitDisplay(); }
 void FrameShown(double cost, double interval) { JsFrameShown(cost, interval); }
 
 }  // namespace plat::web::page

@@ -44,6 +44,13 @@ void LeaveFullscreen();
 void OpenBox(const char* text, const char* caption, bool yesNo);
 int BoxAnswer();
 
+// The frame's pace, kept by the page: a sleep that takes about what it
+// says; after a frame, whether the browser has fallen behind showing them;
+// and a wait for its next display frame (a moment at most while hidden).
+void Sleep(int milliseconds);
+bool DisplayBehind();
+void AwaitDisplay();
+
 // A frame was shown: what it cost the page itself (negative when unknown)
 // and the time from the one before, for whoever drives the page.
 void FrameShown(double cost, double interval);

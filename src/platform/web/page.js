@@ -4,11 +4,13 @@
 import { boxAnswer, showBox } from './boxes.js';
 import { finish } from './end.js';
 import { load } from './loading.js';
+import { browserPacing } from './pacing.js';
 import * as start from './start.js';
 import { showTouch } from './touch.js';
 
 const notice = document.getElementById('notice');
 let ready = false, started = false, running = false;
+const pacing = browserPacing();
 
 function run() {
   if (running) return;
@@ -78,6 +80,9 @@ const Module = window.Module = {
   veldrakeLeaveFullscreen: start.leaveFullscreen,
   veldrakeShowBox: showBox,
   veldrakeBoxAnswer: boxAnswer,
+  veldrakeSleep: pacing.sleep,
+  veldrakeDisplayBehind: pacing.behind,
+  veldrakeAwaitDisplay: pacing.awaitDisplay,
   veldrakeFrameShown: frameShown,
 };
 

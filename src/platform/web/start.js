@@ -60,6 +60,10 @@ export function listenForStart(onStart) {
   }
   canvas.addEventListener('mousedown', start);
   prompt.addEventListener('mousedown', start);
+  // Enter or Space starts it too, for a player on the keyboard alone.
+  document.addEventListener('keydown', function (event) {
+    if (!prompt.hidden && (event.key === 'Enter' || event.key === ' ')) start(event);
+  });
 }
 
 // Loaded: the player is asked to start, unless already done.

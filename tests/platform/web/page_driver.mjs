@@ -161,14 +161,14 @@ async function startXvfb() {
 const engines = {
   async chromium() { return puppeteerEngine({ browser: 'chrome', executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true, args: ['--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-      '--autoplay-policy=no-user-gesture-required', '--disable-background-networking', '--disable-component-update',
+      '--disable-background-networking', '--disable-component-update',
       '--disable-sync', '--no-first-run', `--window-size=${screenW},${screenH}`] }); },
   async firefox() {
     // Headless, its screen is MOZ_HEADLESS_*; its WebGL still wants an X
     // display, and its audio a device unless told to mix into nothing.
     const env = { ...process.env, DISPLAY: await startXvfb(), MOZ_HEADLESS_WIDTH: screenW, MOZ_HEADLESS_HEIGHT: screenH };
     return puppeteerEngine({ browser: 'firefox', executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
-      headless: true, env, extraPrefsFirefox: { 'media.cubeb.force_mock_context': true, 'media.autoplay.default': 0 } });
+      headless: true, env, extraPrefsFirefox: { 'media.cubeb.force_mock_context': true } });
   },
   async webkit() { return webDriverEngine(); },
 };

@@ -51,11 +51,16 @@ void Load(PageSession& page) {
                                "\"Click to play\"", 30));
 }
 
-// Loads the page and clicks its canvas, or taps it, as a player starts the game.
-void Start(PageSession& page, bool tap = false) {
+enum class StartBy { kClick, kTap, kKey };
+
+// Loads the page and starts the game as a player does: a click on the
+// canvas, a tap, or Enter.
+void Start(PageSession& page, StartBy by = StartBy::kClick) {
     Load(page);
-    if (tap)
+    if (by == StartBy::kTap)
         Tap(page, "#prompt");
+    else if (by == StartBy::kKey)
+        page.Key("press", "Enter");
     else
         page.Click(640, 360);
 }
@@ -193,7 +198,7 @@ web::PageOptions TouchScreen() {
 
 // A tap starts it, and one on Yes plays in the page.
 void TapToPlay(PageSession& page) {
-    Start(page, true);
+    Start(page, StartBy::kTap);
     ASSERT_TRUE(page.AwaitMessageBox(kWindowedQuestion, 15)) << "shown: " << page.MessageBox();
     Tap(page, "#msgbox button");
 }
@@ -244,6 +249,19 @@ TEST(WebPlay, TheStartClickShowsTheLinuxStartViewAndAShotFiresIntoSilenceWithThe
         e2e::ExpectBurst(page, before, "web-burst");
         EXPECT_TRUE(e2e::BurstFades(page, before)) << "smoke fades out";
     });
+    // The sound suspended behind the game's back, as a locked phone does:
+    // the next shot's key or click wakes it.
+    page.Eval("veldrakeAudioContexts.forEach(c => c.suspend())");
+    EXPECT_TRUE(page.AwaitEval("veldrakeAudioContexts.every(c => c.state === 'suspended')", "true", 5));
+    page.Key("press", "ShiftLeft");
+    EXPECT_TRUE(page.AwaitEval("veldrakeAudioContexts.every(c => c.state === 'running')", "true", 5))
+        << "a key wakes the sound";
+    ExpectShotHeard(page, [&] {
+        if (engine.locks)
+            page.Key("press", "Space");
+        else
+            page.Click();
+    });
 
     EscapeEnds(page, engine.keepsEscapeInFullscreen && engine.fullscreen);
 }
@@ -261,7 +279,7 @@ TEST(WebPlay, AScreenSmallerThan1280x720AsksForWindowedModeYesPlaysWithTheMouseA
         options.screenWidth = 1024;
         options.screenHeight = 600;
         PageSession page(options);
-        Start(page);
+        Start(page, StartBy::kKey);
         ASSERT_TRUE(page.AwaitMessageBox(kWindowedQuestion, 15)) << "shown: " << page.MessageBox();
         page.Key("press", "Escape");
         EXPECT_EQ(page.MessageBox(), kWindowedQuestion) << "Escape leaves a question open";
@@ -295,6 +313,7 @@ TEST(WebPlay, AScreenSmallerThan1280x720AsksForWindowedModeYesPlaysWithTheMouseA
         page.Key("up", "KeyW");
         EXPECT_TRUE(e2e::AwaitStill(page, 30));
         EXPECT_GT(e2e::Difference(left, page.Screenshot()), 4);
+        ExpectShotHeard(page, [&] { page.Key("press", "Space"); });  // started by keys alone
 
         if (engine.locks) {
             page.Eval("document.exitPointerLock()");
@@ -379,7 +398,7 @@ TEST(WebPage, EveryWindowShowsTheWholePictureCentredWithoutAScrollBar) {
         options.screenWidth = 1024;
         options.screenHeight = 600;
         PageSession page(options);
-        Start(page);
+        Start(page, StartBy::kKey);
         ASSERT_TRUE(page.AwaitMessageBox(kWindowedQuestion, 15)) << "shown: " << page.MessageBox();
         EXPECT_EQ(page.Eval("(() => { const d = document.documentElement, near = (a, b) => Math.abs(a - b) < 1.5;"
                             "  const c = document.getElementById('canvas').getBoundingClientRect();"
