@@ -171,15 +171,20 @@ bool AwaitStill(Session& session, double seconds) {
     return false;
 }
 
-// Until the screen differs from what it showed at the call: true once the
-// view has moved, however few frames a loaded machine draws.
+// Until the screen differs from `first` (by default what it showed at the
+// call): true once the view has moved, however few frames a loaded machine
+// draws. A walk that may end before the call looks should pass the view
+// from before it began.
 template <typename Session>
-bool AwaitChange(Session& session, double seconds) {
-    const Image first = session.Screenshot();
+bool AwaitChange(Session& session, double seconds, const Image& first) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (std::chrono::steady_clock::now() < end)
         if (Difference(first, session.Screenshot()) > 0.5) return true;
     return false;
+}
+template <typename Session>
+bool AwaitChange(Session& session, double seconds) {
+    return AwaitChange(session, seconds, session.Screenshot());
 }
 
 // The screen comes to show the frame the game's own code draws at this

@@ -438,8 +438,9 @@ TEST(WebPage, OnATouchScreenThePadWalksADragTurnsTheButtonFiresAndPauseEnds) {
     // walking forward, so S held walks back.
     page.Command("cancel 2");
     ASSERT_TRUE(e2e::AwaitStill(page, 60));
+    const Image stopped = page.Screenshot();
     page.Key("down", "KeyS");
-    EXPECT_TRUE(e2e::AwaitChange(page, 20)) << "S walks back: the cancelled finger holds nothing";
+    EXPECT_TRUE(e2e::AwaitChange(page, 20, stopped)) << "S walks back: the cancelled finger holds nothing";
     page.Key("up", "KeyS");
     EXPECT_TRUE(e2e::AwaitStill(page, 30));
     const Image walked = page.Screenshot();
@@ -487,12 +488,12 @@ TEST(WebPage, OnATouchScreenEachPartOfThePadWalksAsItsKeys) {
             TapToPlay(page);
             ExpectView(page, 5, 30, "pad-first");  // playing: the drag turns it
             page.DragLeft(-5);
-            ExpectView(page, 0, 30, "pad-start");
+            const Image start = ExpectView(page, 0, 30, "pad-start");
             if (pad)
                 page.Command(std::string("finger 2 ") + part.at + " #pad");
             else
                 for (const char* key : part.keys) page.Key("down", key);
-            EXPECT_TRUE(e2e::AwaitChange(page, 20)) << "it walks";
+            EXPECT_TRUE(e2e::AwaitChange(page, 20, start)) << "it walks";
             EXPECT_TRUE(e2e::AwaitStill(page, 60)) << "until a wall stops it";
             if (pad)
                 page.Command("lift 2");
