@@ -17,6 +17,8 @@ set(VELDRAKE_GAME_LINK_OPTIONS
   -lGL -lEGL -lopenal
   -sASYNCIFY -sASYNCIFY_IGNORE_INDIRECT -sASYNCIFY_STACK_SIZE=65536
   -sINVOKE_RUN=0 -sEXIT_RUNTIME=1 -sEXPORTED_RUNTIME_METHODS=callMain
-  # what the page's sleeps wake the game through (src/platform/web/page.cpp)
+  # what the page contract needs of the runtime: the sleeps wake the game
+  # through callUserCallback, the canvas is named in specialHTMLTargets
+  # (src/platform/web/page.cpp)
   -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${CMAKE_CURRENT_LIST_DIR}/web-js-deps.json
   -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web -sFORCE_FILESYSTEM=1)

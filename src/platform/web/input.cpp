@@ -109,7 +109,7 @@ void SetPointerFree(bool free) {
 }
 
 void Listen(bool on) {
-    const char* canvas = page::kCanvasTarget;
+    const char* canvas = page::CanvasTarget();
     auto key = on ? OnKey : nullptr;
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, key);
     emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, key);

@@ -6,6 +6,7 @@
 namespace plat::web::page {
 namespace {
 
+EM_JS(void, JsNameCanvas, (const char* name), { specialHTMLTargets[UTF8ToString(name)] = Module.canvas; });
 EM_JS(int, JsLockPointer, (), { return Module.veldrakeLockPointer() ? 1 : 0; });
 EM_JS(int, JsPointerLocked, (), { return Module.veldrakePointerLocked() ? 1 : 0; });
 EM_JS(int, JsPointerRefused, (), { return Module.veldrakePointerRefused() ? 1 : 0; });
@@ -48,6 +49,14 @@ EM_JS(void, JsFrameShown, (double cost, double interval), { Module.veldrakeFrame
 
 }  // namespace
 
+const char* CanvasTarget() {
+    static const char* const name = [] {
+        const char* const canvas = "!canvas";
+        JsNameCanvas(canvas);
+        return canvas;
+    }();
+    return name;
+}
 bool LockPointer() { return JsLockPointer() != 0; }
 bool PointerLocked() { return JsPointerLocked() != 0; }
 bool PointerRefused() { return JsPointerRefused() != 0; }

@@ -9,9 +9,9 @@
 
 namespace plat::web::page {
 
-// The element the game's events are listened for on, as Emscripten's event
-// calls name it (the page's Module.canvas).
-constexpr const char* kCanvasTarget = "#canvas";
+// The name Emscripten's event calls know the page's canvas by: whatever
+// element the page handed over as Module.canvas, found by no id.
+const char* CanvasTarget();
 
 // The pointer lock. Asks for it (false where the browser has none; a refusal
 // comes later as a pointerlockerror); whether the canvas holds it; whether
