@@ -72,9 +72,11 @@ const pageHooks = `(() => {
             for (const v of e.inputBuffer.getChannelData(c)) { sum += v * v; ++n; }
           // Stamped with when the block is heard, on the page's clock: on a
           // busy page this handler runs late, and in batches.
-          const heard = ctx.getOutputTimestamp ? ctx.getOutputTimestamp() : {};
-          const at = heard.performanceTime ? heard.performanceTime + (e.playbackTime - heard.contextTime) * 1000
-                                           : performance.now();
+          // WebKitGTK's performanceTime runs fast of the page's clock: a
+          // time heard is believed only when it is not ahead of now.
+          const heard = ctx.getOutputTimestamp ? ctx.getOutputTimestamp() : {}, now = performance.now();
+          const sane = heard.performanceTime > now - 1000 && heard.performanceTime <= now + 20;
+          const at = sane ? heard.performanceTime + (e.playbackTime - heard.contextTime) * 1000 : now;
           veldrakeAudioLevels.push([at, Math.sqrt(sum / n)]);
         };
         connect.call(tap, mute);
@@ -244,8 +246,8 @@ async function webDriverEngine() {
   const [w, h] = await evaluate('[innerWidth, innerHeight]');
   await call('POST', `${at}/window/rect`, { x: 0, y: 0, width: 1280 + 1280 - w, height: 720 + 720 - h });
   await call('POST', `${at}/url`, { url });
-  const codes = { Escape: '\uE00C', Enter: '\uE007', Space: ' ', ArrowLeft: '\uE012', ArrowUp: '\uE013',
-                  ArrowRight: '\uE014', ArrowDown: '\uE015' };
+  const codes = { Escape: '\uE00C', Enter: '\uE007', Space: ' ', ShiftLeft: '\uE008', ArrowLeft: '\uE012',
+                  ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015' };
   const actions = list => call('POST', `${at}/actions`, { actions: [list] });
   return {
     evaluate,

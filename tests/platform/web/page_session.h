@@ -5,6 +5,8 @@
 // measured in the page's own audio graph.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <sys/types.h>
 
 #include <cmath>
@@ -36,15 +38,20 @@ public:
     bool Open() const { return driver_ > 0; }
     // One driver command; its answer after "ok ", or "error ..." as it came.
     std::string Command(const std::string& line);
+    void Act(const std::string& line) {
+        const std::string answer = Command(line);
+        if (answer.rfind("error", 0) == 0) ADD_FAILURE() << line << ": " << answer;
+    }
     // A JavaScript expression's value as JSON.
     std::string Eval(const std::string& expression) { return Command("eval " + expression); }
     // Waits until the expression's JSON value is `expected`; false after `seconds`.
     bool AwaitEval(const std::string& expression, const std::string& expected, double seconds);
 
-    void Click(int x, int y) { Command("click " + std::to_string(x) + " " + std::to_string(y)); }  // canvas pixels
-    void Click() { Command("click"); }  // where the pointer is
-    void Press(const std::string& selector) { Command("press " + selector); }  // an element's centre
-    void Key(const std::string& action, const std::string& code) { Command("key " + action + " " + code); }
+    // A player's input; one the driver cannot give fails the test.
+    void Click(int x, int y) { Act("click " + std::to_string(x) + " " + std::to_string(y)); }  // canvas pixels
+    void Click() { Act("click"); }  // where the pointer is
+    void Press(const std::string& selector) { Act("press " + selector); }  // an element's centre
+    void Key(const std::string& action, const std::string& code) { Act("key " + action + " " + code); }
     // Mouse look in the game's units, 8 pixels a degree, in steps a hand makes.
     void TurnLeft(double degrees) { Sweep(-static_cast<int>(std::lround(degrees * 8)), 0); }  // negative: right
     void TiltDown(double degrees) { Sweep(static_cast<int>(std::lround(degrees * 8)), 1); }   // negative: up
