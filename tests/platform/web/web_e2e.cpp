@@ -556,7 +556,8 @@ TEST(WebPage, LoadingShowsItsProgressNamesAMissingFileAndAfterOneVisitPlaysOffli
     const auto named = [&](PageSession& page, const std::string& file) {
         EXPECT_TRUE(page.AwaitEval("(e => e.querySelector('.message').textContent + '|' + "
                                    "e.querySelector('button').checkVisibility())(document.querySelector('#loading'))",
-                                   "\"Could not load " + file + ".|true\"", 15));
+                                   "\"Could not load " + file + ".|true\"", 15))
+            << file;
         fs::rename(dir / "kept", dir / file);
     };
     fs::rename(dir / "veldrake.wasm", dir / "kept");
