@@ -341,7 +341,9 @@ TEST(WebPlay, AScreenSmallerThan1280x720AsksForWindowedModeYesPlaysWithTheMouseA
             page.Click();
             EXPECT_TRUE(page.AwaitEval("document.pointerLockElement?.id", "\"canvas\"", 5)) << "a click takes it again";
             EXPECT_TRUE(Drawing(page)) << "and resumes the game";
-            EXPECT_LT(e2e::Difference(walked, page.Screenshot()), kSameView) << "the view it left, redrawn whole";
+            if (engine.mouseLook) {  // elsewhere the click's own pointer move turns the view
+                EXPECT_LT(e2e::Difference(walked, page.Screenshot()), kSameView) << "the view it left, redrawn whole";
+            }
             page.Eval("document.exitPointerLock()");
             EXPECT_TRUE(page.AwaitEval("document.pointerLockElement", "null", 5));
         } else {
