@@ -11,8 +11,6 @@ TEST(Timer, MillisecondClockSurvivesAWrap) {
     fake::state().tick = 123456;
     TimerInit();
     EXPECT_FALSE(timer.highResolution);
-    EXPECT_EQ(timer.countsPerSecond, 1000);
-    EXPECT_EQ(timer.startTick, 123456u);
     fake::AdvanceClock(1000);
     EXPECT_NEAR(TimerGetTime(), 1000, 1e-3);
 
@@ -30,8 +28,6 @@ TEST(Timer, PerformanceCounterGivesMillisecondsFromItsFrequency) {
     fake::state().counter = 9000000000000LL;  // far from zero: the start is subtracted
     TimerInit();
     EXPECT_TRUE(timer.highResolution);
-    EXPECT_EQ(timer.startCount, 9000000000000LL);
-    EXPECT_DOUBLE_EQ(timer.secondsPerCount, 1.0 / 3579545.0);
     fake::AdvanceClock(40);
     EXPECT_NEAR(TimerGetTime(), 40.0, 1e-3);
     fake::AdvanceClock(2500);

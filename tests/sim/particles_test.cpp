@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cmath>
 
 #include "app/game_state.h"
 #include "sim/particles.h"
+#include "sim/shot.h"
+#include "support/fresh_game.h"
 
 namespace {
 
@@ -51,40 +53,50 @@ TEST(Particles, DebrisFallsBouncesLowerEachTimeAndFadesSmokeRisesThroughWalls) {
     EXPECT_GT(wall.velX, 0);
 
     // Smoke from inside the same wall drifts on through it and rises,
-    // slowing, and fades at half the debris' rate.
+    // slowing, and fades slower than the debris.
     Particle smoke = Chip(281, 10, 256, 0.2, 0, 0);
     Particle debris = Chip(281, 10, 256, 0.2, 0, 0);
     MoveSmoke(smoke);
     MoveDebris(debris);
+    EXPECT_GT(smoke.life, debris.life) << "smoke fades slower";
     for (int frame = 0; frame < 20; ++frame) MoveSmoke(smoke);
     EXPECT_GT(smoke.posX, 281.5) << "not stopped by the wall";
     EXPECT_GT(smoke.posY, 10);
     EXPECT_LT(smoke.velX, 0.2);
-    EXPECT_NEAR(1 - smoke.life, 21 * (1 - debris.life) / 2, 1e-9);
 }
 
-TEST(Particles, PassRunsOneFrameAfterTheLastParticleDies) {
-    std::memset(particles, 0, sizeof particles);
-    particles[20][30] = Chip(50, 20, 50, 0, 0, 0);
-    particles[20][30].fade = 0.6;
-    particles[3][44] = Chip(50, 20, 50, 0, 0, 0);
-    particles[3][44].fade = 1.0;  // smoke: half of it per frame
-    burstActive = true;
-
-    UpdateParticles();  // both live at the start of the pass
-    EXPECT_TRUE(burstActive);
-    EXPECT_DOUBLE_EQ(particles[20][30].life, 0.4);
-    EXPECT_DOUBLE_EQ(particles[3][44].life, 0.5);
-    EXPECT_LT(particles[20][30].velY, 0);
-
-    UpdateParticles();  // the chip dies here but was alive when the pass began
-    EXPECT_TRUE(burstActive);
-    EXPECT_LE(particles[20][30].life, 0);
-    EXPECT_DOUBLE_EQ(particles[3][44].life, 0);
-    EXPECT_GT(particles[3][44].posY, 20);  // the puff has begun to rise
-
-    const double deadY = particles[20][30].posY;
-    UpdateParticles();  // nothing live: the pass turns itself off and moves nothing
-    EXPECT_FALSE(burstActive);
-    EXPECT_EQ(particles[20][30].posY, deadY);
+// A shot's burst: the chips spread, fall and lie on the floor, the smoke
+// rises, each fades every frame it lives, and the pass turns itself off one
+// frame after the last of them is gone.
+TEST(Particles, ABurstSpreadsFallsRisesAndFadesToNothing) {
+    AimFromStart(0, 0, 0);
+    FireShot();
+    ASSERT_TRUE(burstActive);
+    int slot = 0;
+    while (slot < kBurstSlots - 1 && !(particles[0][slot].life > 0)) ++slot;
+    double spreadEarly = 0, spread = 0, debrisY = 0, smokeY = 0;
+    int passes = 0, lastLive = 0;
+    while (burstActive && passes < 1000) {
+        ++passes;
+        Particle before[kParticlesPerBurst];
+        for (int i = 0; i < kParticlesPerBurst; ++i) before[i] = particles[i][slot];
+        UpdateParticles();
+        spread = 0;
+        for (int i = 0; i < kParticlesPerBurst; ++i) {
+            const Particle& p = particles[i][slot];
+            if (before[i].life > 0) {
+                ASSERT_LT(p.life, before[i].life) << i;
+                (i < kSmokePuffs ? smokeY : debrisY) += p.posY - before[i].posY;
+            }
+            if (p.life > 0) lastLive = passes;
+            EXPECT_GE(p.posY, 0) << i;
+            spread += std::hypot(p.posX - shotX, p.posZ - shotZ);
+        }
+        if (passes == 2) spreadEarly = spread;
+    }
+    EXPECT_FALSE(burstActive) << "gone within its life";
+    EXPECT_EQ(passes, lastLive + 2) << "one pass after the last faded out";
+    EXPECT_GT(spread, 2 * spreadEarly) << "spreads";
+    EXPECT_LT(debrisY, 0) << "the chips fall";
+    EXPECT_GT(smokeY, 0) << "the smoke rises";
 }

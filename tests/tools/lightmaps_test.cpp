@@ -103,7 +103,25 @@ TEST(Lightmaps, MazeWallsShadowTheFloor) {
     }
 }
 
-TEST(Lightmaps, CeilingIsBrightestOverEachLamp) {
+// The lamps hang near the ceiling: each wall is lit more under them than at
+// its foot, in the maze's shadow (a wall's lightmap upside down would light
+// the foot). Along a wall and across the ceiling the lamps and the room are
+// symmetric: a mirror there shows the same light.
+TEST(Lightmaps, TheLitSideFacesTheLamps) {
+    for (const char* stem : {"LightMapBackWall", "LightMapFrontWall", "LightMapLeftWall", "LightMapRightWall"}) {
+        SCOPED_TRACE(stem);
+        Texture wall = LoadTexture(stem);
+        ASSERT_NE(wall.image, nullptr);
+        const auto rows = [&](int from, int to) {
+            double sum = 0;
+            for (int y = from; y < to; ++y)
+                for (int x = 0; x < wall.Width(); ++x) sum += wall.Grey(x, y);
+            return sum / ((to - from) * wall.Width());
+        };
+        const int band = wall.Height() / 10;  // rows 0.. at the floor, as the level maps t up
+        EXPECT_GT(rows(wall.Height() - band, wall.Height()), rows(0, band) + 8);
+    }
+
     Texture ceiling = LoadTexture("LightMapCeiling");
     ASSERT_NE(ceiling.image, nullptr);
     const double texel = 512.0 / ceiling.Width();

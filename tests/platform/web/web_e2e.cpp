@@ -44,11 +44,28 @@ void Tap(PageSession& page, const std::string& selector) {
     page.Command("lift 1");
 }
 
-// Loads the page: the prompt shows once the program and its data have loaded.
+// The prompt shows: the program and its data have loaded.
+bool AwaitPrompt(PageSession& page) {
+    return page.AwaitEval("(e => !e.hidden && e.textContent.trim())(document.querySelector('#prompt'))",
+                          "\"Click to play\"", 30);
+}
+
 void Load(PageSession& page) {
     ASSERT_TRUE(page.Open()) << "no page at " << web::BuiltPageDir() << " (scripts/build-web)";
-    EXPECT_TRUE(page.AwaitEval("(e => !e.hidden && e.textContent.trim())(document.querySelector('#prompt'))",
-                               "\"Click to play\"", 30));
+    EXPECT_TRUE(AwaitPrompt(page));
+}
+
+// The browser takes the GPU back: the game waits with a line on the page.
+void LoseGraphics(PageSession& page) {
+    page.Eval("(window.gpu = document.getElementById('canvas').getContext('webgl')"
+              ".getExtension('WEBGL_lose_context')).loseContext()");
+    EXPECT_TRUE(page.AwaitEval("(e => e.checkVisibility() && e.textContent.startsWith('The graphics were lost: '))"
+                               "(document.querySelector('#notice'))", "true", 5));
+}
+
+void RestoreGraphics(PageSession& page) {
+    page.Eval("gpu.restoreContext()");
+    EXPECT_TRUE(page.AwaitEval("document.querySelector('#notice').checkVisibility()", "false", 5));
 }
 
 enum class StartBy { kClick, kTap, kKey };
@@ -231,14 +248,11 @@ TEST(WebPlay, TheStartClickShowsTheLinuxStartViewAndAShotFiresIntoSilenceWithThe
     EXPECT_EQ(PagePictures(page), DataPictures()) << "the game reads the very files of the Linux build";
     EXPECT_EQ(page.Eval("document.querySelector('#touch').checkVisibility()"), "false") << "no touch controls";
 
-    // The GPU taken back and given back: the game waits with a line on the
-    // page, then shows the view it left, and plays on.
-    page.Eval("(window.gpu = document.getElementById('canvas').getContext('webgl')"
-              ".getExtension('WEBGL_lose_context')).loseContext()");
-    EXPECT_TRUE(page.AwaitEval("document.querySelector('#notice').checkVisibility()", "true", 5));
-    page.Eval("gpu.restoreContext()");
+    // The GPU taken back and given back: the game shows the view it left,
+    // and plays on.
+    LoseGraphics(page);
+    RestoreGraphics(page);
     ExpectView(page, 5, 30, "restored");
-    EXPECT_TRUE(page.AwaitEval("document.querySelector('#notice').checkVisibility()", "false", 5));
 
     // Space, or with the pointer free the left button where the pointer is.
     ExpectShotHeard(page, [&] {
@@ -316,12 +330,20 @@ TEST(WebPlay, AScreenSmallerThan1280x720AsksForWindowedModeYesPlaysWithTheMouseA
         ExpectShotHeard(page, [&] { page.Key("press", "Space"); });  // started by keys alone
 
         if (engine.locks) {
+            const Image walked = page.Screenshot();
             page.Eval("document.exitPointerLock()");
             EXPECT_TRUE(page.AwaitEval("document.pointerLockElement", "null", 5));
             EXPECT_TRUE(Paused(page)) << "the lock given back pauses the game";
+            // The GPU lost and given back while paused: still paused.
+            LoseGraphics(page);
+            RestoreGraphics(page);
+            EXPECT_TRUE(Paused(page)) << "the graphics given back wait for the click";
             page.Click();
             EXPECT_TRUE(page.AwaitEval("document.pointerLockElement?.id", "\"canvas\"", 5)) << "a click takes it again";
             EXPECT_TRUE(Drawing(page)) << "and resumes the game";
+            if (engine.mouseLook) {  // elsewhere the click's own pointer move turns the view
+                EXPECT_LT(e2e::Difference(walked, page.Screenshot()), kSameView) << "the view it left, redrawn whole";
+            }
             page.Eval("document.exitPointerLock()");
             EXPECT_TRUE(page.AwaitEval("document.pointerLockElement", "null", 5));
         } else {
@@ -332,6 +354,9 @@ TEST(WebPlay, AScreenSmallerThan1280x720AsksForWindowedModeYesPlaysWithTheMouseA
             page.Click();
             EXPECT_TRUE(Drawing(page)) << "a refused lock after the pause plays on";
         }
+        // Graphics that never come back: the game waits, and Escape still ends it.
+        LoseGraphics(page);
+        EXPECT_TRUE(Paused(page));
         EscapeEnds(page, false);
     }
 }
@@ -368,7 +393,10 @@ TEST(WebLifecycle, ABundleWithoutTexturesFailsToStartOneWithAnUnreadableTextureW
             } else {
                 const std::string box = "Error|Unknown DIB file format.|OK";
                 ASSERT_TRUE(page.AwaitMessageBox(box, 15)) << "shown: " << page.MessageBox();
-                std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                // The GPU lost and given back half-way through the start,
+                // the textures loaded so far with it.
+                LoseGraphics(page);
+                RestoreGraphics(page);
                 EXPECT_EQ(page.MessageBox(), box) << "the box waits for its answer";
                 EXPECT_EQ(page.Eval("window.veldrakeFramesShown ?? 0"), "0");
                 page.Press("#msgbox button");
@@ -507,8 +535,9 @@ TEST(WebPage, OnATouchScreenEachPartOfThePadWalksAsItsKeys) {
 }
 
 // While the program and its data trickle in, the bar shows the share come so
-// far; a data bundle missing from the server is named, and found with Try
-// again once it is back; after one visit the page plays with the network cut.
+// far. Each file missing from the server is named, and found with Try again
+// once it is back. After one visit the page plays with the network cut, a
+// new version of it kept in place of the old, and plays again.
 TEST(WebPage, LoadingShowsItsProgressNamesAMissingFileAndAfterOneVisitPlaysOffline) {
     {
         web::PageOptions options;
@@ -523,32 +552,64 @@ TEST(WebPage, LoadingShowsItsProgressNamesAMissingFileAndAfterOneVisitPlaysOffli
         EXPECT_GE(shares.size(), 3u) << "the bar moves";
         EXPECT_EQ(page.Eval("document.querySelector('#loading').hidden"), "true") << "and ends";
     }
-    const fs::path dir = fs::temp_directory_path() / ("veldrake-web-nodata-" + std::to_string(getpid()));
+    const fs::path dir = fs::temp_directory_path() / ("veldrake-web-files-" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::copy(web::BuiltPageDir(), dir, fs::copy_options::recursive);
-    fs::rename(dir / "veldrake-data.data", dir / "kept");
+    // Named on the page, then put back.
+    const auto named = [&](PageSession& page, const std::string& file) {
+        EXPECT_TRUE(page.AwaitEval("(e => e.querySelector('.message').textContent + '|' + "
+                                   "e.querySelector('button').checkVisibility())(document.querySelector('#loading'))",
+                                   "\"Could not load " + file + ".|true\"", 15))
+            << file;
+        fs::rename(dir / "kept", dir / file);
+    };
+    fs::rename(dir / "veldrake.wasm", dir / "kept");
     {
         web::PageOptions options;
         options.folder = dir.string();
         PageSession page(options);
         ASSERT_TRUE(page.Open());
-        EXPECT_TRUE(page.AwaitEval("(e => e.querySelector('.message').textContent + '|' + "
-                                   "e.querySelector('button').checkVisibility())(document.querySelector('#loading'))",
-                                   "\"Could not load veldrake-data.data.|true\"", 15));
-        EXPECT_EQ(page.ConsoleErrors(), "[]");
-        fs::rename(dir / "kept", dir / "veldrake-data.data");
+        named(page, "veldrake.wasm");
+        fs::rename(dir / "veldrake.js", dir / "kept");
         page.Press("#loading button");
-        EXPECT_TRUE(page.AwaitEval("document.querySelector('#prompt').hidden", "false", 15)) << "found again";
+        named(page, "veldrake.js");
+        page.Press("#loading button");
+        EXPECT_TRUE(AwaitPrompt(page)) << "found again";
+        fs::rename(dir / "veldrake-data.data", dir / "kept");
+        page.Command("reload");
+        named(page, "veldrake-data.data");
+        page.Press("#loading button");
+        EXPECT_TRUE(AwaitPrompt(page)) << "found again";
+        EXPECT_EQ(page.ConsoleErrors(), "[]");
+
+        ASSERT_TRUE(page.AwaitEval("navigator.serviceWorker.ready.then(r => !!r.active)", "true", 15))
+            << "nothing keeps the page";
+        {
+            std::ifstream in(dir / "index.html");
+            std::string html{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+            html.replace(html.find("</body>"), 0, "<p id=\"newer\" hidden></p>");
+            std::ofstream(dir / "index.html", std::ios::trunc) << html;
+        }
+        page.Command("reload");
+        EXPECT_TRUE(page.AwaitEval("caches.match('index.html').then(r => r.text()).then(t => t.includes('newer'))",
+                                   "true", 15))
+            << "the new version kept";
+        page.Command("network off");
+        page.Command("reload");
+        EXPECT_EQ(page.Eval("!!document.getElementById('newer')"), "true") << "the new version offline";
+        // Offline, walked away from the start and ended: Play again starts a new game.
+        for (const bool again : {false, true}) {
+            SCOPED_TRACE(again ? "played again" : "offline");
+            EXPECT_TRUE(AwaitPrompt(page));
+            page.Click(640, 360);
+            if (!TheEngine().fullscreen) AnswerYes(page);
+            ExpectView(page, 5, 30, "offline");
+            page.Key("down", "KeyW");
+            EXPECT_TRUE(e2e::AwaitChange(page, 20));
+            page.Key("up", "KeyW");
+            EscapeEnds(page, TheEngine().keepsEscapeInFullscreen && TheEngine().fullscreen);
+            if (!again) page.Press("#ended button");
+        }
     }
     fs::remove_all(dir);
-
-    PageSession page;
-    ASSERT_TRUE(page.Open());
-    ASSERT_TRUE(page.AwaitEval("navigator.serviceWorker.ready.then(r => !!r.active)", "true", 15)) << "nothing keeps the page";
-    page.Command("network off");
-    page.Command("reload");
-    Start(page);
-    if (!TheEngine().fullscreen) AnswerYes(page);
-    ExpectView(page, 5, 30, "offline");
-    EscapeEnds(page, TheEngine().keepsEscapeInFullscreen && TheEngine().fullscreen);
 }
