@@ -79,21 +79,25 @@ struct Engine {
     bool keepsEscapeInFullscreen;  // the first Escape only leaves fullscreen
     bool mouseLook;   // its driver's pointer moves reach the page as a hand's
     bool emulates;    // the window's size, its pixel ratio and a touch screen (through DevTools)
+    bool shotsOfPage; // screenshots show the page over the canvas, not the canvas's own pixels
+    bool holdsSound;  // keeps the sound suspended while a pad plays
 };
 
 Engine TheEngine() {
     const char* name = std::getenv("VELDRAKE_BROWSER");
     const std::string engine = name ? name : "chromium";
     // Chromium: both; its first Escape reaches the page, under the lock in fullscreen too.
-    if (engine == "chromium") return {true, true, false, true, true};
+    if (engine == "chromium") return {true, true, false, true, true, true, false};
     // Headless Firefox refuses both ("the document is not focused").
-    if (engine == "firefox") return {false, false, false, true, false};
+    if (engine == "firefox") return {false, false, false, true, false, true, false};
     // WebKitGTK's MiniBrowser grants both; it keeps the first Escape in
     // fullscreen to leave it, and the game plays on in the window, locked.
     // Under the lock it reports each of WebDriver's pointer moves with a
     // warp of its own (movements of 100 pixels come as 138 and -213): no
-    // mouse look can be measured there.
-    return {true, true, true, false, false};
+    // mouse look can be measured there. Its sound stays suspended in a game
+    // played by pad alone after the start click (a key pressed then did not
+    // wake it either).
+    return {true, true, true, false, false, false, true};
 }
 
 // Frames stop coming: the game is paused.
@@ -294,15 +298,21 @@ TEST(WebPlay, AGamepadTurnsWalksFiresPausesAndEnds) {
     ASSERT_TRUE(e2e::AwaitStill(page, 30));
     const Image walked = page.Screenshot();
     EXPECT_GT(e2e::Difference(turned, walked), 2) << "the left stick walks";
-    ExpectShotHeard(page, [&] {
+    const auto fire = [&] {
         HoldPad(page, "{buttons: {0: 1}}", 1);
         e2e::ExpectBurst(page, walked, "web-pad-burst");
-    });
+    };
+    if (engine.holdsSound)
+        fire();  // seen only: a pad's press is no gesture to wake the sound
+    else
+        ExpectShotHeard(page, fire);
 
     const double lit = e2e::Brightness(page.Screenshot(), 0, 0, 1280, 250);
     HoldPad(page, "{buttons: {9: 1}}", 1);
     ASSERT_TRUE(page.AwaitEval("document.querySelector('#paused').checkVisibility()", "true", 15));
-    EXPECT_LT(e2e::Brightness(page.Screenshot(), 0, 0, 1280, 250), 0.7 * lit) << "the choice seen, over fullscreen too";
+    if (engine.shotsOfPage) {
+        EXPECT_LT(e2e::Brightness(page.Screenshot(), 0, 0, 1280, 250), 0.7 * lit) << "the choice seen, over fullscreen too";
+    }
     EXPECT_TRUE(Paused(page));
     HoldPad(page, "{buttons: {9: 1}}", 1);
     EXPECT_TRUE(page.AwaitEval("document.querySelector('#paused').checkVisibility()", "false", 15));
