@@ -128,32 +128,41 @@ void Listen(bool on) {
 
 // Touch: the page draws a move pad, a fire button and a pause control over
 // the picture and hands what the fingers do to these, which turn it into the
-// messages a keyboard and a mouse would have sent.
-using plat::web::session;
+// messages a keyboard and a mouse would have sent. A gamepad's readings come
+// the same way (pad.cpp).
+namespace plat::web {
+
+void PressKey(WPARAM code, bool down) {
+    if (!session.windowOpen || session.boxShowing || code == 0 || code >= 256) return;
+    if (session.keyDown[code] == down) return;
+    session.keyDown[code] = down;
+    Enqueue(MSG{TheWindow(), down ? WM_KEYDOWN : WM_KEYUP, code, 0});
+}
+
+void Look(int dx, int dy) {
+    if (!session.windowOpen || session.boxShowing || !session.active) return;
+    MoveCursor(dx, dy);
+}
+
+void Fire() {
+    if (!session.windowOpen || session.boxShowing || !session.active) return;
+    Enqueue(MSG{TheWindow(), WM_LBUTTONDOWN, emulated::kLeftButtonDown, CursorPoint()});
+}
+
+}  // namespace plat::web
 
 EMSCRIPTEN_KEEPALIVE void VeldrakeTouchKey(int code, int down) {
-    if (!session.windowOpen || session.boxShowing || code <= 0 || code >= 256) return;
-    if (session.keyDown[code] == (down != 0)) return;
-    session.keyDown[code] = down != 0;
-    plat::web::Enqueue(plat::MSG{plat::web::TheWindow(), down ? plat::WM_KEYDOWN : plat::WM_KEYUP,
-                                 static_cast<plat::WPARAM>(code), 0});
+    if (code > 0) plat::web::PressKey(static_cast<plat::WPARAM>(code), down != 0);
 }
 
 // A drag turns and tilts the view as the mouse does, pixel for pixel.
-EMSCRIPTEN_KEEPALIVE void VeldrakeTouchLook(int dx, int dy) {
-    if (!session.windowOpen || session.boxShowing || !session.active) return;
-    plat::web::MoveCursor(dx, dy);
-}
+EMSCRIPTEN_KEEPALIVE void VeldrakeTouchLook(int dx, int dy) { plat::web::Look(dx, dy); }
 
-EMSCRIPTEN_KEEPALIVE void VeldrakeTouchFire() {
-    if (!session.windowOpen || session.boxShowing || !session.active) return;
-    plat::web::Enqueue(plat::MSG{plat::web::TheWindow(), plat::WM_LBUTTONDOWN, plat::emulated::kLeftButtonDown,
-                                 plat::web::CursorPoint()});
-}
+EMSCRIPTEN_KEEPALIVE void VeldrakeTouchFire() { plat::web::Fire(); }
 
 // The pause control: the game stops while the page offers to go on or to end.
 EMSCRIPTEN_KEEPALIVE void VeldrakeTouchPause(int paused) {
-    if (!session.windowOpen) return;
+    if (!plat::web::session.windowOpen) return;
     if (paused)
         plat::web::Deactivate();
     else

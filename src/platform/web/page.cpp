@@ -45,6 +45,11 @@ VELDRAKE_SLEEPING_JS(void, JsAwaitDisplay, (), {
         Module.veldrakeAwaitDisplay(function() { callUserCallback(wakeUp); });
     });
 });
+EM_JS(int, JsReadPads, (float* readings, int size), {
+    return Module.veldrakeReadPads(HEAPF32.subarray(readings >> 2, (readings >> 2) + size));
+});
+EM_JS(void, JsPadUsed, (), { Module.veldrakePadUsed(); });
+EM_JS(void, JsPadPause, (), { Module.veldrakePadPause(); });
 EM_JS(void, JsFrameShown, (double cost, double interval), { Module.veldrakeFrameShown(cost, interval); });
 
 }  // namespace
@@ -76,6 +81,9 @@ int BoxAnswer() { return JsBoxAnswer(); }
 void Sleep(int milliseconds) { JsSleep(milliseconds); }
 bool DisplayBehind() { return JsDisplayBehind() != 0; }
 void AwaitDisplay() { JsAwaitDisplay(); }
+int ReadPads(float* readings, int capacity) { return JsReadPads(readings, capacity * kPadFields); }
+void PadUsed() { JsPadUsed(); }
+void PadPause() { JsPadPause(); }
 void FrameShown(double cost, double interval) { JsFrameShown(cost, interval); }
 
 }  // namespace plat::web::page

@@ -51,6 +51,18 @@ void Sleep(int milliseconds);
 bool DisplayBehind();
 void AwaitDisplay();
 
+// The pads the browser shows the page, in its standard layout, each as
+// kPadFields numbers: its index; the sticks (left x, y, right x, y, from -1
+// to 1, right and down positive) and the right trigger (0 to 1); then 1 or
+// 0 for the south button, Back, Start, and the D-pad's up, down, left and
+// right. Returns how many pads were written, at most `capacity`.
+constexpr int kPadFields = 13;
+int ReadPads(float* readings, int capacity);
+// A pad did something: the page's touch controls and its line asking for a
+// pad make way. Start was pressed: the pause choice, or going on from it.
+void PadUsed();
+void PadPause();
+
 // A frame was shown: what it cost the page itself (negative when unknown)
 // and the time from the one before, for whoever drives the page.
 void FrameShown(double cost, double interval);

@@ -5,8 +5,9 @@ import { boxAnswer, showBox } from './boxes.js';
 import { finish } from './end.js';
 import { load } from './loading.js';
 import { browserPacing } from './pacing.js';
+import { offerPad, padUsed, readPads } from './pad.js';
 import * as start from './start.js';
-import { showTouch } from './touch.js';
+import { padPause, showTouch } from './touch.js';
 
 const notice = document.getElementById('notice');
 let ready = false, started = false, running = false;
@@ -83,6 +84,9 @@ const Module = window.Module = {
   veldrakeSleep: pacing.sleep,
   veldrakeDisplayBehind: pacing.behind,
   veldrakeAwaitDisplay: pacing.awaitDisplay,
+  veldrakeReadPads: readPads,
+  veldrakePadUsed: padUsed,
+  veldrakePadPause: padPause,
   veldrakeFrameShown: frameShown,
 };
 
@@ -90,7 +94,10 @@ start.listenForStart(function () {
   started = true;
   if (ready) run();
 });
-load(Module, start.offerStart);
+load(Module, function () {
+  start.offerStart();
+  offerPad();
+});
 
 // Kept for a visit without the network (sw.js).
 if ('serviceWorker' in navigator && window.isSecureContext)

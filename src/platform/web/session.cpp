@@ -52,7 +52,10 @@ void Activate() {
 }  // namespace web
 
 bool PeekMessage(MSG* message) {
-    return web::session.queue.TakePosted(message) || web::session.queue.TakeInput(message);
+    if (web::session.queue.TakePosted(message) || web::session.queue.TakeInput(message)) return true;
+    // The game steps once each time the queue is found empty: the pads are read then.
+    web::ReadPads();
+    return false;
 }
 
 void PostQuitMessage(int exitCode) {

@@ -51,5 +51,12 @@ void Activate();
 // The page's input events, listened for while the window is open (input.cpp).
 void Listen(bool on);
 void SetPointerFree(bool free);
+// What the page's own controls (touch, a gamepad) do, as a keyboard and a
+// mouse would: a key down or up, a look by so many pixels, the left button.
+void PressKey(WPARAM code, bool down);
+void Look(int dx, int dy);
+void Fire();
+// The pads, read once a game step (pad.cpp).
+void ReadPads();
 
 }  // namespace plat::web

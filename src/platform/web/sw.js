@@ -6,7 +6,7 @@
 const kept = 'veldrake';
 // The first visit's files came before this worker was there to keep them.
 const page = ['./', 'index.html', 'page.js', 'keys.js', 'loading.js', 'start.js', 'pacing.js', 'sound.js',
-              'boxes.js', 'touch.js', 'end.js',
+              'boxes.js', 'touch.js', 'pad.js', 'end.js',
               'veldrake.js', 'veldrake.wasm', 'veldrake-data.js', 'veldrake-data.data',
               'veldrake.webmanifest', 'icon-192.png', 'icon-512.png'];
 

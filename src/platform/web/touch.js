@@ -2,7 +2,7 @@
 // fire button and a pause control reach the game as the keys and the mouse
 // would (the web layer's VeldrakeTouch* calls, page.h).
 import { Key } from './keys.js';
-import { canvas, touchOnly } from './start.js';
+import { canvas, lockPointer, pointerLocked, touchOnly } from './start.js';
 
 const touch = document.getElementById('touch');
 const pad = document.getElementById('pad');
@@ -20,7 +20,14 @@ export function showTouch() {
 export function hideTouch() {
   playing = false;
   touch.hidden = true;
+  if (paused.open) paused.close();
 }
+
+// A gamepad in use puts the controls away; the next touch brings them back.
+export function padUsed() { touch.hidden = true; }
+document.addEventListener('pointerdown', function (event) {
+  if (event.pointerType === 'touch' && playing) touch.hidden = !touchOnly;
+}, true);
 
 // A finger keeps to the control it came down on, wherever it goes; a
 // browser that cannot capture it still delivers its moves there.
@@ -83,19 +90,30 @@ document.getElementById('fire').addEventListener('pointerdown', function (event)
   Module._VeldrakeTouchFire();
 });
 
+// The choice is a modal dialog: over a fullscreen canvas too (the page's
+// top layer), and the pointer lock given back, so that the mouse reaches it.
 function pause() {
   padLetGo();
   Module._VeldrakeTouchPause(1);
-  paused.hidden = false;
+  if (pointerLocked()) document.exitPointerLock();
+  paused.showModal();
 }
 document.getElementById('pause').addEventListener('click', pause);
 // The page left (another app, the phone locked): back, the choice waits.
-window.addEventListener('blur', function () { if (touchOnly && playing) pause(); });
-paused.querySelector('.go-on').addEventListener('click', function () {
-  paused.hidden = true;
+window.addEventListener('blur', function () { if (touchOnly && playing && !paused.open) pause(); });
+function goOn() {
+  paused.close();
   Module._VeldrakeTouchPause(0);
-});
+  if (!touchOnly && !pointerLocked()) lockPointer();
+}
+paused.querySelector('.go-on').addEventListener('click', goOn);
+// Escape is the game's, as everywhere: it ends the game, which closes this.
+paused.addEventListener('cancel', function (event) { event.preventDefault(); });
+// A gamepad's Start: the same choice, and pressed again, go on.
+export function padPause() {
+  if (paused.open) goOn(); else pause();
+}
 paused.querySelector('.end').addEventListener('click', function () {
-  paused.hidden = true;
+  paused.close();
   Module._VeldrakeTouchKey(Key.ESCAPE, 1);
 });

@@ -88,6 +88,31 @@ const pageHooks = `(() => {
     }
     return out;
   };
+  // A gamepad, which no machine here has, in the standard layout: the Gamepad
+  // API shows it once plugged (as a browser does after a first press), and
+  // veldrakePad.hold({ axes: { 2: -1 }, buttons: { 0: 1 } }, reads) sets its
+  // controls for so many reads of the pads, then lets go; veldrakePad.left
+  // counts down the reads still to come.
+  let pad = null, held = {};
+  window.veldrakePad = {
+    left: 0,
+    plug() {
+      pad = { id: 'Test pad (STANDARD GAMEPAD)', index: 0, connected: true, mapping: 'standard' };
+      dispatchEvent(Object.assign(new Event('gamepadconnected'), { gamepad: pad }));
+    },
+    hold(controls, reads) { held = controls; this.left = reads; },
+  };
+  Object.defineProperty(Navigator.prototype, 'getGamepads', { configurable: true, value: () => {
+    if (!pad) return [null, null, null, null];
+    const controls = veldrakePad.left > 0 ? held : {};
+    if (veldrakePad.left > 0) --veldrakePad.left;
+    const axes = [0, 0, 0, 0].map((rest, i) => (controls.axes || {})[i] ?? rest);
+    const buttons = Array.from({ length: 17 }, (_, i) => {
+      const value = (controls.buttons || {})[i] ?? 0;
+      return { pressed: value > 0.5, touched: value > 0, value };
+    });
+    return [{ ...pad, axes, buttons, timestamp: performance.now() }, null, null, null];
+  } });
 })();`;
 
 // WebGL's drawing buffer kept after each frame is shown, so that the canvas

@@ -96,21 +96,24 @@ struct Engine {
     bool keepsEscapeInFullscreen;  // the first Escape only leaves fullscreen
     bool mouseLook;   // its driver's pointer moves reach the page as a hand's
     bool emulates;    // the window's size, its pixel ratio and a touch screen (through DevTools)
+    bool shotsOfPage; // screenshots show the page over the canvas, not the canvas's own pixels
 };
 
 Engine TheEngine() {
     const char* name = std::getenv("VELDRAKE_BROWSER");
     const std::string engine = name ? name : "chromium";
     // Chromium: both; its first Escape reaches the page, under the lock in fullscreen too.
-    if (engine == "chromium") return {true, true, false, true, true};
+    if (engine == "chromium") return {true, true, false, true, true, true};
     // Headless Firefox refuses both ("the document is not focused").
-    if (engine == "firefox") return {false, false, false, true, false};
+    if (engine == "firefox") return {false, false, false, true, false, true};
     // WebKitGTK's MiniBrowser grants both; it keeps the first Escape in
     // fullscreen to leave it, and the game plays on in the window, locked.
     // Under the lock it reports each of WebDriver's pointer moves with a
     // warp of its own (movements of 100 pixels come as 138 and -213): no
-    // mouse look can be measured there.
-    return {true, true, true, false, false};
+    // mouse look can be measured there. Its sound stays suspended in a game
+    // played by pad alone after the start click (a key pressed then did not
+    // wake it either).
+    return {true, true, true, false, false, false};
 }
 
 // Frames stop coming: the game is paused.
@@ -226,6 +229,13 @@ void AnswerYes(PageSession& page) {
     page.Press("#msgbox button");
 }
 
+// The test pad's controls, numbered as in the standard layout, held for so
+// many reads of the pads (the game reads them once a step), then let go.
+void HoldPad(PageSession& page, const std::string& controls, int reads) {
+    page.Eval("veldrakePad.hold(" + controls + ", " + std::to_string(reads) + ")");
+    EXPECT_TRUE(page.AwaitEval("veldrakePad.left", "0", 30)) << "the game read the pad " << controls;
+}
+
 }  // namespace
 
 // Fullscreen and the lock, or, refused, the windowed-mode question, whose
@@ -278,6 +288,47 @@ TEST(WebPlay, TheStartClickShowsTheLinuxStartViewAndAShotFiresIntoSilenceWithThe
     });
 
     EscapeEnds(page, engine.keepsEscapeInFullscreen && engine.fullscreen);
+}
+
+// A gamepad plays the game: the page asks for a press on it until it shows
+// up; its right stick turns at 180 degrees a second, a step's worth each
+// read, the left one walks, A fires, Start pauses and goes on, Back ends.
+TEST(WebPlay, AGamepadTurnsWalksFiresPausesAndEnds) {
+    const Engine engine = TheEngine();
+    PageSession page;
+    Load(page);
+    EXPECT_EQ(page.Eval("(e => e.checkVisibility() && e.textContent)(document.querySelector('#padhint'))"),
+              "\"Press a button on your controller\"");
+    page.Eval("veldrakePad.plug()");
+    EXPECT_TRUE(page.AwaitEval("document.querySelector('#padhint').checkVisibility()", "false", 5));
+    page.Click(640, 360);
+    if (!engine.fullscreen) AnswerYes(page);
+    ExpectView(page, 5, 30, "pad-start");
+
+    HoldPad(page, "{axes: {2: -1}}", 10);  // 21.6 pixels a step, full left: 27 degrees
+    const Image turned = ExpectView(page, 32, 30, "pad-turned");
+    HoldPad(page, "{axes: {1: -1}}", 60);
+    ASSERT_TRUE(e2e::AwaitStill(page, 30));
+    const Image walked = page.Screenshot();
+    EXPECT_GT(e2e::Difference(turned, walked), 2) << "the left stick walks";
+    const auto fire = [&] {
+        HoldPad(page, "{buttons: {0: 1}}", 1);
+        e2e::ExpectBurst(page, walked, "web-pad-burst");
+    };
+    ExpectShotHeard(page, fire);
+
+    const double lit = e2e::Brightness(page.Screenshot(), 0, 0, 1280, 250);
+    HoldPad(page, "{buttons: {9: 1}}", 1);
+    ASSERT_TRUE(page.AwaitEval("document.querySelector('#paused').checkVisibility()", "true", 15));
+    if (engine.shotsOfPage) {
+        EXPECT_LT(e2e::Brightness(page.Screenshot(), 0, 0, 1280, 250), 0.7 * lit) << "the choice seen, over fullscreen too";
+    }
+    EXPECT_TRUE(Paused(page));
+    HoldPad(page, "{buttons: {9: 1}}", 1);
+    EXPECT_TRUE(page.AwaitEval("document.querySelector('#paused').checkVisibility()", "false", 15));
+    EXPECT_TRUE(Drawing(page)) << "Start again goes on";
+    HoldPad(page, "{buttons: {8: 1}}", 1);
+    ExpectEndedWithZero(page);
 }
 
 // In the page's window, where the windowed-mode question's Yes leads, the
@@ -476,18 +527,24 @@ TEST(WebPage, OnATouchScreenThePadWalksADragTurnsTheButtonFiresAndPauseEnds) {
     Tap(page, "#fire");
     e2e::ExpectBurst(page, walked, "web-touch-burst");
 
-    // The pause control, or the page left: the choice, the game paused; Go on plays on.
-    for (const bool left : {false, true}) {
-        SCOPED_TRACE(left ? "page left" : "pause control");
-        if (left)
+    // The pause control, the page left, or a gamepad's Start (which puts the
+    // controls away until the next touch): the choice, the game paused; Go on plays on.
+    page.Eval("veldrakePad.plug()");
+    for (const std::string by : {"pause control", "page left", "gamepad"}) {
+        SCOPED_TRACE(by);
+        if (by == "page left")
             page.Eval("window.dispatchEvent(new FocusEvent('blur'))");
+        else if (by == "gamepad")
+            HoldPad(page, "{buttons: {9: 1}}", 1);
         else
             Tap(page, "#pause");
         ASSERT_TRUE(page.AwaitEval("document.querySelector('#paused').checkVisibility()", "true", 15));
+        EXPECT_EQ(page.Eval("document.querySelector('#touch').checkVisibility()"), by == "gamepad" ? "false" : "true");
         EXPECT_TRUE(Paused(page));
         Tap(page, "#paused .go-on");
         EXPECT_TRUE(page.AwaitEval("document.querySelector('#paused').checkVisibility()", "false", 15));
         EXPECT_TRUE(Drawing(page)) << "Go on plays on";
+        EXPECT_EQ(page.Eval("document.querySelector('#touch').checkVisibility()"), "true");
     }
     Tap(page, "#pause");
     ASSERT_TRUE(page.AwaitEval("document.querySelector('#paused').checkVisibility()", "true", 5));
