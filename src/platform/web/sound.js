@@ -8,10 +8,37 @@
 // background, resumes whatever is held.
 const audioContexts = [];
 const BrowserAudioContext = window.AudioContext || window.webkitAudioContext;
+let opened = null;  // made by the start gesture, for the game's sound to take
 if (BrowserAudioContext) {
   window.AudioContext = class extends BrowserAudioContext {
-    constructor(options) { super(options); audioContexts.push(this); }
+    constructor(options) {
+      // The rate the game asks for is only its mixing rate: Web Audio
+      // plays its buffers at their own rates at any context's.
+      const onlyRate = !options || Object.keys(options).every(function (key) { return key === 'sampleRate'; });
+      if (opened && onlyRate) {
+        const context = opened;
+        opened = null;
+        return context;
+      }
+      super(options);
+      audioContexts.push(this);
+    }
   };
+}
+
+// Called from the start gesture's own handler: a context made and resumed
+// there is let play by every browser, and the game's sound takes it, so
+// that a player who goes on with a pad alone (no gesture to a browser)
+// hears it too.
+export function openSound() {
+  if (!BrowserAudioContext || opened) return;
+  try {
+    opened = new BrowserAudioContext();
+  } catch (e) {
+    return;  // the game's sound makes its own, or says it has none
+  }
+  audioContexts.push(opened);
+  opened.resume().catch(function () {});
 }
 
 function wakeSound() {

@@ -1,6 +1,8 @@
 // The start click, the pointer lock and fullscreen. Browsers allow the
 // pointer lock, fullscreen and sound only from a gesture, so all are asked
 // for by the click that starts the game.
+import { openSound } from './sound.js';
+
 export const canvas = document.getElementById('canvas');
 const prompt = document.getElementById('prompt');
 const hint = document.getElementById('hint');
@@ -49,6 +51,7 @@ export function listenForStart(onStart) {
     started = true;
     event.preventDefault();
     prompt.hidden = true;
+    openSound();
     lockPointer();
     if (screen.width >= 1280 && screen.height >= 720 && canvas.requestFullscreen) {
       fullscreenPending = true;

@@ -110,9 +110,7 @@ Engine TheEngine() {
     // fullscreen to leave it, and the game plays on in the window, locked.
     // Under the lock it reports each of WebDriver's pointer moves with a
     // warp of its own (movements of 100 pixels come as 138 and -213): no
-    // mouse look can be measured there. Its sound stays suspended in a game
-    // played by pad alone after the start click (a key pressed then did not
-    // wake it either).
+    // mouse look can be measured there.
     return {true, true, true, false, false, false};
 }
 
